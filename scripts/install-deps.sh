@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vantrel needs to build, run and test, when any is missing.
+set -euo pipefail
+
+packages=(
+    cmake make g++ pkg-config clang libclang-rt-14-dev
+    libopencv-dev qtbase5-dev libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth xdotool imagemagick x11-utils fonts-nanum
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,216 @@
+// Start and Stop, the frame tick and the limit timer, and the handedness switch.
+#include <opencv2/highgui/highgui_c.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "dialog/live_windows.h"
+#include "dialog/vantrel_dlg.h"
+#include "imaging/frame_grabber.h"
+
+namespace {
+
+constexpr UINT_PTR ID_TIMER_FRAME = 1001;
+constexpr UINT_PTR ID_TIMER_HEAT = 1002;
+constexpr UINT kFramePeriodMs = 110;
+constexpr UINT kLimitPeriodMs = 900000;
+// A plain resizable window whose picture scales with it: OpenCV's Qt windows would otherwise
+// add a tool bar and a status bar.
+constexpr int kLiveWindowFlags = CV_WINDOW_NORMAL | CV_GUI_NORMAL;
+
+// The exposure read-out shows whole units, truncated toward zero. A value outside the range of
+// an int is shown at the end of the range rather than converted out of range.
+int TruncateToInt(float value) {
+    if (value >= static_cast<float>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (value <= static_cast<float>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+bool CVantrelDlg::OpenCameras() {
+    // A module without the entries a start needs is treated as a device that does not start.
+    if (!m_camLink.InitDevice || !m_camLink.GetFeatureValueINT || !m_camLink.SetFeatureValueINT ||
+        !m_camLink.StartDevice || !m_camLink.StopDevice)
+        return false;
+
+    int device;
+    if (m_bLeftHanded == 0) {
+        m_nSideCam = kSlotRightSide;
+        m_nTopCam = kSlotRightTop;
+        device = 0;
+    } else {
+        m_nSideCam = kSlotLeftSide;
+        m_nTopCam = kSlotLeftTop;
+        device = 1;
+    }
+
+    m_camLink.InitDevice();
+
+    int maxExposure = 0, minExposure = 0, exposure = 0;
+    m_camLink.GetFeatureValueINT("MaxExposure", m_nSideCam, &maxExposure);
+    m_camLink.GetFeatureValueINT("MinExposure", m_nSideCam, &minExposure);
+    m_camLink.GetFeatureValueINT("Exposure", m_nSideCam, &exposure);
+    std::printf("current exposure %d\n", exposure);
+    std::fflush(stdout);
+    m_camLink.SetFeatureValueINT("Exposure", m_nTopCam, exposure);
+    SetupSlider(m_sliderExposure, m_checkExposureAuto, minExposure, maxExposure, exposure);
+
+    int maxGain = 0, minGain = 0, gain = 0;
+    m_camLink.GetFeatureValueINT("MaxGain", m_nSideCam, &maxGain);
+    m_camLink.GetFeatureValueINT("MinGain", m_nSideCam, &minGain);
+    m_camLink.GetFeatureValueINT("Gain", m_nSideCam, &gain);
+    m_camLink.SetFeatureValueINT("Gain", m_nTopCam, gain);
+    SetupSlider(m_sliderGain, m_checkGainAuto, minGain, maxGain, gain);
+
+    if (m_camLink.StartDevice(device) == 0) return false;
+    m_bCameraRunning = true;
+    return true;
+}
+
+void CVantrelDlg::SetupSlider(CSliderCtrl& slider, CButton& autoBox, int minimum, int maximum,
+                              int value) {
+    slider.SetRange(minimum, maximum, TRUE);
+    slider.SendMessage(TBM_SETPOS, TRUE, value);
+    autoBox.EnableWindow(FALSE);
+}
+
+void CVantrelDlg::StartCamera() {
+    if (!OpenCameras()) {
+        MessageBox(L"Cannot start Camera");
+        return;
+    }
+
+    // MaxExposure, MinExposure, Exposure, MaxGain, MinGain, Gain of the side camera.
+    static constexpr const char* kStartFeatures[6] = {"MaxExposure", "MinExposure", "Exposure",
+                                                      "MaxGain",     "MinGain",     "Gain"};
+    int values[6] = {};
+    for (int i = 0; i < 6; ++i) m_camLink.GetFeatureValueINT(kStartFeatures[i], m_nSideCam, &values[i]);
+    SetupSlider(m_sliderExposure, m_checkExposureAuto, values[1], values[0], values[2]);
+    SetupSlider(m_sliderGain, m_checkGainAuto, values[4], values[3], values[5]);
+
+    const LiveWindowNames names = LiveWindowsFor(m_bLeftHanded);
+    cvNamedWindow(names.side, kLiveWindowFlags);
+    cvNamedWindow(names.top, kLiveWindowFlags);
+    cvResizeWindow(names.side, kFrameWidth, kFrameHeight);
+    cvResizeWindow(names.top, kFrameWidth, kFrameHeight);
+
+    SetTimer(ID_TIMER_FRAME, kFramePeriodMs, nullptr);
+    SetTimer(ID_TIMER_HEAT, kLimitPeriodMs, nullptr);
+
+    m_btnStart.EnableWindow(FALSE);
+    m_btnStop.EnableWindow(TRUE);
+}
+
+void CVantrelDlg::StopCamera() {
+    if (m_bCameraRunning) {
+        m_bCameraRunning = false;
+        if (m_camLink.StopDevice) m_camLink.StopDevice();
+    }
+    if (m_pFrame) cvReleaseImage(&m_pFrame);
+    KillTimer(ID_TIMER_FRAME);
+    KillTimer(ID_TIMER_HEAT);
+    m_btnStart.EnableWindow(TRUE);
+    m_btnStop.EnableWindow(FALSE);
+}
+
+void CVantrelDlg::GrabFrame(CameraSlot slot, int drawOverlays) {
+    if (!m_bCameraRunning) return;
+    ::GrabFrame(m_pFrame, m_camLink, slot, drawOverlays,
+                {m_bCenterGuide, m_bGridGuide, m_bFocusTool, m_bLeftHanded});
+}
+
+void CVantrelDlg::OnTimer(UINT_PTR id) {
+    if (id == ID_TIMER_FRAME) {
+        const LiveWindowNames names = LiveWindowsFor(m_bLeftHanded);
+        const bool sideOpen = IsImageWindowOpen(names.side);
+        const bool topOpen = IsImageWindowOpen(names.top);
+        const struct {
+            bool open;
+            const char* name;
+            int slot;
+        } windows[2] = {{sideOpen, names.side, m_nSideCam}, {topOpen, names.top, m_nTopCam}};
+        for (const auto& window : windows) {
+            if (!window.open) continue;
+            GrabFrame(window.slot, 1);
+            if (m_pFrame) {
+                cvShowImage(window.name, m_pFrame);
+                cvSetMouseCallback(window.name, OnLiveWindowMouse, m_pFrame);
+            }
+        }
+        RefreshReadouts();
+        if (!sideOpen && !topOpen) StopCamera();
+    } else if (id == ID_TIMER_HEAT) {
+        StopCamera();
+        MessageBox(g_bKoreanUi ? L"발열문제로 카메라를 정지합니다." : L"Camera Stop!! (15min limit).");
+    }
+    CDialog::OnTimer(id);
+}
+
+void CVantrelDlg::RefreshReadouts() {
+    const auto read = m_camLink.GetFeatureValueFLOAT;
+    auto readFloat = [read](const char* name, int slot, float* value) {
+        return read && read(name, slot, value) != 0;
+    };
+    CString text;
+    float value = 0.0f;
+    auto show = [&](CStatic& label, const char* feature, int slot, bool asInteger) {
+        if (readFloat(feature, slot, &value) && !std::isnan(value)) {
+            if (asInteger)
+                text.Format(L"%d", TruncateToInt(value));
+            else
+                text.Format(L"%.1f", static_cast<double>(value));
+        } else {
+            text = L"-";
+        }
+        label.SetWindowText(text);
+    };
+    show(m_staticSideGain, "Gain", m_nSideCam, false);
+    show(m_staticSideExposure, "ExposureTime", m_nSideCam, true);
+    show(m_staticTopGain, "Gain", m_nTopCam, false);
+    show(m_staticTopExposure, "ExposureTime", m_nTopCam, true);
+
+    float temperature = -1.0f;
+    auto showTemperature = [&](CStatic& label, int slot, const wchar_t* korean,
+                               const wchar_t* english, const wchar_t* koreanNone,
+                               const wchar_t* englishNone) {
+        if (readFloat("Temperature", slot, &temperature) && !std::isnan(temperature))
+            text.Format(g_bKoreanUi ? korean : english, static_cast<double>(temperature));
+        else
+            text = g_bKoreanUi ? koreanNone : englishNone;
+        label.SetWindowText(text);
+    };
+    showTemperature(m_staticSideTemp, m_nSideCam, L"Side 온도 : %.3f", L"Side Temperature : %.3f",
+                    L"Side 온도 : -", L"Side Temperature : -");
+    showTemperature(m_staticTopTemp, m_nTopCam, L"Top 온도 : %.3f", L"Top Temperature : %.3f",
+                    L"Top 온도 : -", L"Top Temperature : -");
+}
+
+void CVantrelDlg::SelectRightHanded() {
+    if (!m_bCameraRunning) {
+        m_bLeftHanded = 0;
+        return;
+    }
+    if (m_bLeftHanded == 0) return;
+    DestroyImageWindow("Right-Right");
+    DestroyImageWindow("Right-Top");
+    StopCamera();
+    m_bLeftHanded = 0;
+    StartCamera();
+}
+
+void CVantrelDlg::SelectLeftHanded() {
+    if (!m_bCameraRunning) {
+        m_bLeftHanded = 1;
+        return;
+    }
+    if (m_bLeftHanded == 1) return;
+    DestroyImageWindow("Left-Left");
+    DestroyImageWindow("Left-Top");
+    StopCamera();
+    m_bLeftHanded = 1;
+    StartCamera();
+}

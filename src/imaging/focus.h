@@ -1,0 +1,38 @@
+// Focus measure: a histogram-parabola fit over the 80 x 80 window around the focus point.
+#pragma once
+
+#include <opencv2/core/core_c.h>
+
+/// Coefficients of the last successful fit count(j) = a*j*j + b*j + c. a is the focus value.
+struct FocusFit {
+    float a = 0.0f;
+    float b = 0.0f;
+    float c = 0.0f;
+};
+
+/// Centre of the focus window in image pixels; (320, 240) until the first click.
+extern CvPoint g_ptFocus;
+/// The last successful fit; zero at program start, kept when a solve fails.
+extern FocusFit g_focusFit;
+
+constexpr int kFocusBins = 86;
+constexpr int kFocusRangeLength = 20;
+
+/// Half-open range [lo, hi) of histogram bins that the parabola is fitted to.
+struct FocusRange {
+    int lo;
+    int hi;
+};
+
+/// Counts the grey levels (bin = value / 3) of the clamped window around focus, columns outer,
+/// rows inner. frame is 640 x 480, 8-bit, one channel.
+void CountFocusWindow(const IplImage* frame, CvPoint focus, int (&histogram)[kFocusBins]);
+/// Highest bin; ties go to the lowest bin, an all-zero histogram gives 0.
+int FindHistogramPeak(const int (&histogram)[kFocusBins]);
+/// The 20 bins around peak, shifted to stay inside [0, 86).
+FocusRange FittingRange(int peak);
+/// Solves X = inverse(At A) At B in 32-bit floats; false (X untouched) on bad arguments or an
+/// exactly singular normal matrix.
+bool FitLeastSquares(CvMat* A, CvMat* B, CvMat* X);
+/// Measures frame around g_ptFocus and stores the fit in g_focusFit when the solve succeeds.
+void MeasureFocus(const IplImage* frame);

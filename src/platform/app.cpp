@@ -1,0 +1,71 @@
+#include "platform/app.h"
+
+#include <QApplication>
+
+#include "platform/icon.h"
+#include "platform/module_loader.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+constexpr const wchar_t* kDefaultAppName = L"Vantrel";
+
+}  // namespace
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+    // Qt's widgets need no registration; only the request itself is checked.
+    return init && init->dwSize == sizeof(INITCOMMONCONTROLSEX) ? TRUE : FALSE;
+}
+
+CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName ? appName : kDefaultAppName) {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+const platform::MessageMap* CWinApp::GetThisMessageMap() { return CCmdTarget::GetThisMessageMap(); }
+const platform::MessageMap* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() { return 0; }
+
+void CWinApp::SetRegistryKey(LPCTSTR) {
+    // Nothing is stored under the key: the program keeps no settings.
+}
+
+HICON CWinApp::LoadIcon(UINT id) const { return platform::LoadIconResource(id); }
+
+void CWinApp::OnHelp() {
+    // There is no help file to open.
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+LPCTSTR AfxGetAppName() { return g_app ? g_app->m_pszAppName : kDefaultAppName; }
+
+namespace platform {
+
+void EnsureGuiApplication() {
+    if (qApp) return;
+    static int argc = 1;
+    static char name[] = "vantrel";
+    static char* argv[] = {name, nullptr};
+    auto* app = new QApplication(argc, argv);
+    app->setQuitOnLastWindowClosed(false);
+}
+
+int AfxWinMain(int argc, char** argv) {
+    QApplication application(argc, argv);
+    // The dialog runs its own loop; image windows closing must not end the program.
+    application.setQuitOnLastWindowClosed(false);
+    CWinApp* app = AfxGetApp();
+    if (!app) return 1;
+    if (!app->InitInstance()) return app->ExitInstance();
+    const int status = application.exec();
+    const int exitStatus = app->ExitInstance();
+    return exitStatus != 0 ? exitStatus : status;
+}
+
+}  // namespace platform
