@@ -30,8 +30,9 @@ ModuleFolder::~ModuleFolder() {
 }
 
 void ModuleFolder::Add(const std::filesystem::path& source, const std::string& name) {
-    std::filesystem::copy_file(source, path_ / name,
-                               std::filesystem::copy_options::overwrite_existing);
+    // Unlink first: writing over a module that is still mapped would corrupt it.
+    std::filesystem::remove(path_ / name);
+    std::filesystem::copy_file(source, path_ / name);
 }
 
 void ModuleFolder::Activate() { platform::SetModuleSearchFolder(path_.string()); }
