@@ -40,6 +40,15 @@ private:
     CWnd& control_;
 };
 
+// A Windows check box answers a click anywhere in its rectangle, not only on its box and text.
+class CheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 QWidget* CreateControlWidget(const platform::ControlTemplate& control, QWidget* parent) {
     const QString text = QString::fromStdWString(control.text ? control.text : L"");
     switch (control.kind) {
@@ -49,9 +58,15 @@ QWidget* CreateControlWidget(const platform::ControlTemplate& control, QWidget* 
             return button;
         }
         case platform::ControlKind::CheckBox:
-            return new QCheckBox(text, parent);
-        case platform::ControlKind::GroupBox:
-            return new QGroupBox(text, parent);
+            return new CheckBox(text, parent);
+        case platform::ControlKind::GroupBox: {
+            // A Windows group box runs its frame through the middle of its title.
+            auto* box = new QGroupBox(text, parent);
+            box->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.6em; }"
+                "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+            return box;
+        }
         case platform::ControlKind::Label: {
             auto* label = new QLabel(text, parent);
             label->setTextFormat(Qt::PlainText);
@@ -82,6 +97,20 @@ QString StandardCloseText() {
                                                                   : QStringLiteral("Close");
 }
 
+QFont TemplateFont(const platform::DialogTemplate& tmpl) {
+    QFont font = QApplication::font();
+    font.setPointSize(tmpl.pointSize > 0 ? tmpl.pointSize : 9);
+    return font;
+}
+
+CRect MapWithFont(const QFont& font, const CRect& units) {
+    const platform::BaseUnits base = platform::DialogBaseUnits(font);
+    auto mapX = [&](int v) { return v * base.x / 4; };
+    auto mapY = [&](int v) { return v * base.y / 8; };
+    return {mapX(units.left), mapY(units.top), mapX(units.right), mapY(units.bottom)};
+}
+
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -100,9 +129,7 @@ bool CDialog::BuildFromTemplate() {
     dialogWidget_ = new platform::DialogWidget(*this, parentWidget);
     Attach(dialogWidget_, 0, nullptr);
 
-    QFont font = QApplication::font();
-    font.setPointSize(tmpl->pointSize > 0 ? tmpl->pointSize : 9);
-    dialogWidget_->setFont(font);
+    dialogWidget_->setFont(TemplateFont(*tmpl));
     dialogWidget_->setWindowTitle(QString::fromStdWString(tmpl->caption ? tmpl->caption : L""));
 
     const CRect client = MapDialogRect({0, 0, tmpl->cx, tmpl->cy});
@@ -247,12 +274,13 @@ BOOL CDialog::KillDialogTimer(UINT_PTR id) {
     return dialogWidget_ && dialogWidget_->KillTimer(id) ? TRUE : FALSE;
 }
 
+
+CRect platform::MapTemplateRect(const DialogTemplate& dialog, const CRect& units) {
+    return MapWithFont(TemplateFont(dialog), units);
+}
+
 CRect CDialog::MapDialogRect(const CRect& units) const {
-    const QFont font = dialogWidget_ ? dialogWidget_->font() : QApplication::font();
-    const platform::BaseUnits base = platform::DialogBaseUnits(font);
-    auto mapX = [&](int v) { return v * base.x / 4; };
-    auto mapY = [&](int v) { return v * base.y / 8; };
-    return {mapX(units.left), mapY(units.top), mapX(units.right), mapY(units.bottom)};
+    return MapWithFont(dialogWidget_ ? dialogWidget_->font() : QApplication::font(), units);
 }
 
 void CDialog::FocusFirstTabStop() {

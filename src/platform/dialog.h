@@ -9,6 +9,10 @@
 
 namespace platform {
 class DialogWidget;
+struct DialogTemplate;
+/// Dialog units of a template to pixels, with the font the template names, as the dialog
+/// built from it will map them.
+CRect MapTemplateRect(const DialogTemplate& dialog, const CRect& dialogUnits);
 }
 
 class CDialog : public CWnd {
