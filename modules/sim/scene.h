@@ -1,0 +1,47 @@
+// Renders what each of the four camera positions sees: the scene behind the simulated cameras
+// and, at build time, behind the built-in reference pictures.
+//
+// Images are 640 x 480, row by row from the top row, without padding. The renderer is
+// deterministic: the same arguments give the same pixels on every run.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vantrel::sim {
+
+inline constexpr int kWidth = 640;
+inline constexpr int kHeight = 480;
+inline constexpr int kPixels = kWidth * kHeight;
+
+// Light reaching the sensor, expressed in the grey levels of a frame taken at the nominal
+// exposure with unit gain and no black level. The nominal picture is dim: most of it lies
+// between 10 and 60, the bright parts below 240.
+using Radiance = std::vector<float>;
+
+// The sharp scene as seen from camera position slot: 0 right-handed side camera, 1 left-handed
+// side, 2 right-handed top, 3 left-handed top. The side cameras look at a dark mat with a small
+// bright spot on it; the top cameras at a board with two bright panels and a grid of triangular
+// marks. The left-handed pair is the right-handed pair mirrored left-right. Any other slot
+// gives an empty image.
+Radiance RenderRadiance(int slot);
+
+// Gaussian blur with standard deviation sigma pixels, in place; pixels beyond the border repeat
+// the edge. sigma <= 0 leaves the image unchanged. image holds kPixels values.
+void Defocus(std::span<float> image, float sigma);
+
+struct FrameSettings {
+    float brightness = 1.0f;  // exposure times gain, relative to the nominal picture
+    float blackLevel = 2.0f;  // grey levels added to every pixel, after brightness
+    float defocus = 0.0f;     // blur, standard deviation in pixels
+    float noise = 0.0f;       // sensor noise, standard deviation in grey levels
+    uint32_t seed = 0;        // seeds the noise
+};
+
+// One complete 8-bit frame: the scene of slot, defocused, scaled by brightness, offset by the
+// black level, with noise added, rounded and clipped to 0..255. Returns false, writing nothing,
+// for a bad slot or an out shorter than kPixels.
+bool RenderFrame(int slot, const FrameSettings& settings, std::span<uint8_t> out);
+
+}  // namespace vantrel::sim

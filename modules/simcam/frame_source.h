@@ -1,0 +1,48 @@
+// Produces the frames of one simulated camera position cheaply: the scene is rendered once and
+// each blur step once; a frame is then one multiplication per pixel for exposure and gain plus a
+// slice of a precomputed noise table.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "sim/scene.h"
+#include "simcam/drift.h"
+
+namespace vantrel::simcam {
+
+struct FrameRequest {
+    uint64_t index;    // frames delivered before this one
+    float brightness;  // exposure times gain, relative to the nominal picture
+    float noiseSigma;  // grey levels
+    uint64_t seed;
+};
+
+class FrameSource {
+public:
+    explicit FrameSource(int slot) : slot_(slot) {}
+
+    // Renders the frame into the buffer that was not returned last time and returns it. A
+    // returned buffer is overwritten by the second call after the one that returned it.
+    const uint8_t* Produce(const FrameRequest& request);
+
+    // Frees the buffers and every cached table.
+    void Clear();
+
+private:
+    const std::vector<uint16_t>& Levels(int defocusLevel);
+    void PrepareNoise(float sigma, uint64_t seed);
+
+    int slot_;
+    sim::Radiance radiance_;
+    // Scene after each blur step, in 1/256 of a grey level.
+    std::array<std::vector<uint16_t>, kDefocusLevels> levels_;
+    std::vector<int8_t> noise_;
+    float noiseSigma_ = -1.0f;
+    uint64_t noiseSeed_ = 0;
+    std::array<std::vector<uint8_t>, 2> buffers_;
+    int nextBuffer_ = 0;
+};
+
+}  // namespace vantrel::simcam
