@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ pkg-config clang libclang-rt-14-dev
+    cmake make g++ pkg-config dpkg-dev clang libclang-rt-14-dev
     libopencv-dev qtbase5-dev libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils fonts-nanum
 )

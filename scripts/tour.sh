@@ -2,7 +2,7 @@
 # A tour of Vantrel's live view on the current X display, with the simulated cameras, checking
 # each step and leaving a screenshot of it in OUTDIR:
 #   start, a few seconds of frames, the focus tool on, a click in a live window that moves the
-#   focus marker, and stop.
+#   focus marker, Save Image (the snapshots land in OUTDIR), Show Sample, and stop.
 # Usage: tour.sh BUILD_DIR OUTDIR
 set -euo pipefail
 BUILD_DIR=$(cd "$1" && pwd)
@@ -16,6 +16,10 @@ shot() {
     step=$((step + 1))
     x11_shot "$OUTDIR/$(printf '%02d' "$step")-$1.png"
     echo "  $(printf '%02d' "$step")-$1.png"
+}
+# A screenshot of one window alone, for the documentation.
+window_shot() {
+    import -window "$2" "$OUTDIR/window-$1.png"
 }
 fail() {
     echo "tour: $*" >&2
@@ -40,6 +44,7 @@ dialog=$(x11_wait_window '^Vantrel \(') || fail "the dialog did not appear"
 xdotool windowmove "$dialog" 0 0
 sleep 0.5
 shot dialog
+window_shot dialog "$dialog"
 
 x11_click_control "$dialog" 2017   # the focus tool on
 x11_click_control "$dialog" 2000   # Start Camera
@@ -59,15 +64,38 @@ read -r rx ry rw rh < <("$BUILD_DIR/tests/control_rect" 1025)
 x11_click_at "$side" 100 50       # move the focus marker
 sleep 1
 shot focus-moved
+window_shot dialog-live "$dialog"
+window_shot side "$side"
+window_shot top "$top"
 [ "$(changed "$OUTDIR/02-live-view.png" "$OUTDIR/03-focus-moved.png" "30x30+85+455")" -gt 0 ] ||
     fail "the focus marker did not move to the click"
+
+rm -f "$OUTDIR/rr.png" "$OUTDIR/rt.png"
+x11_click_control "$dialog" 2010   # Save Image
+for _ in $(seq 100); do [ -s "$OUTDIR/rr.png" ] && [ -s "$OUTDIR/rt.png" ] && break; sleep 0.05; done
+[ "$(identify -format '%w %h %[channels]' "$OUTDIR/rr.png" 2>/dev/null)" = "640 480 gray" ] ||
+    fail "Save Image wrote no 640 x 480 grey rr.png"
+[ -s "$OUTDIR/rt.png" ] || fail "Save Image wrote no rt.png"
+echo "  rr.png, rt.png"
+
+x11_click_control "$dialog" 2022   # Show Sample
+rr=$(x11_wait_window '^RR Sample$') || fail "no RR Sample window"
+rt=$(x11_wait_window '^RT Sample$') || fail "no RT Sample window"
+xdotool windowmove "$rr" 1320 0
+xdotool windowmove "$rt" 1320 500
+sleep 0.5
+shot samples
+window_shot rr-sample "$rr"
+window_shot rt-sample "$rt"
+[ "$(identify -format '%w %h' "$OUTDIR/window-rr-sample.png")" = "640 480" ] ||
+    fail "the sample window is not 640 x 480"
 
 x11_click_control "$dialog" 2009   # Stop Camera
 sleep 0.5
 shot stopped
 sleep 0.5
 x11_shot "$OUTDIR/.after-stop.png"
-[ "$(changed "$OUTDIR/04-stopped.png" "$OUTDIR/.after-stop.png" "640x480+0+420")" -eq 0 ] ||
+[ "$(changed "$OUTDIR/05-stopped.png" "$OUTDIR/.after-stop.png" "640x480+0+420")" -eq 0 ] ||
     fail "the live view still changes after Stop"
 rm -f "$OUTDIR/.after-stop.png"
 

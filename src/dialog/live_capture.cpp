@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr UINT_PTR ID_TIMER_FRAME = 1001;
-constexpr UINT_PTR ID_TIMER_HEAT = 1002;
 constexpr UINT kFramePeriodMs = 110;
 constexpr UINT kLimitPeriodMs = 900000;
 // A plain resizable window whose picture scales with it: OpenCV's Qt windows would otherwise

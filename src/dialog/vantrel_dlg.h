@@ -9,6 +9,9 @@
 
 class CVantrelDlg : public CDialog {
 public:
+    static constexpr UINT_PTR ID_TIMER_FRAME = 1001;
+    static constexpr UINT_PTR ID_TIMER_HEAT = 1002;
+
     explicit CVantrelDlg(CWnd* parent = nullptr);
     ~CVantrelDlg() override;
 
@@ -70,7 +73,6 @@ protected:
 
 private:
     void SetupSlider(CSliderCtrl& slider, CButton& autoBox, int minimum, int maximum, int value);
-    void ReadStartValues(int (&values)[6]);
     void RefreshReadouts();
     bool IsLiveWindowOpen(const char* name);
 

@@ -1,0 +1,28 @@
+# Installation and the Debian package. The executable and the modules it loads live together in
+# lib/vantrel, where the program looks for its modules first; bin/vantrel links to it.
+set(VANTREL_INSTALL_DIR lib/vantrel)
+
+install(TARGETS vantrel RUNTIME DESTINATION ${VANTREL_INSTALL_DIR})
+install(TARGETS PalveroToolLangEng QxCamDetecter QxCamLinkDLLDALSA QxCamLinkDLLVW QxCamLinkDLLHV
+    LIBRARY DESTINATION ${VANTREL_INSTALL_DIR})
+file(CREATE_LINK ../${VANTREL_INSTALL_DIR}/vantrel ${CMAKE_BINARY_DIR}/vantrel-link SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/vantrel-link DESTINATION bin RENAME vantrel)
+install(FILES res/vantrel.desktop DESTINATION share/applications)
+foreach(size 16 32 48)
+    install(FILES res/icons/vantrel-${size}.png
+        DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME vantrel.png)
+endforeach()
+install(FILES README.md DESTINATION share/doc/vantrel)
+install(FILES modules/README.md DESTINATION share/doc/vantrel RENAME cameras.md)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vantrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Vantrel developers <vantrel@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Camera alignment tool for camera-based sensors")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-nanum")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+include(CPack)

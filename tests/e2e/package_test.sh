@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The Debian package: built by CPack, unpacked into a scratch root, its vantrel starts there with
+# the modules installed beside it, shows the dialog and ends cleanly.
+set -euo pipefail
+BUILD_DIR=${VANTREL_BUILD_DIR:?}
+source "${VANTREL_SOURCE_DIR:?}/scripts/x11-driver.sh"
+scratch=$(mktemp -d)
+trap 'x11_stop; rm -rf "$scratch"' EXIT
+
+(cd "$BUILD_DIR" && cpack -G DEB -B "$scratch/package" >/dev/null)
+deb=$(ls "$scratch"/package/vantrel_*.deb)
+dpkg-deb -x "$deb" "$scratch/root"
+dpkg-deb -f "$deb" Depends | grep -q libqt5widgets5 || { echo "no Qt dependency recorded"; exit 1; }
+
+for file in usr/bin/vantrel usr/lib/vantrel/vantrel usr/lib/vantrel/QxCamDetecter.so \
+    usr/lib/vantrel/QxCamLinkDLLDALSA.so usr/lib/vantrel/QxCamLinkDLLVW.so \
+    usr/lib/vantrel/QxCamLinkDLLHV.so usr/lib/vantrel/PalveroToolLangEng.so \
+    usr/share/applications/vantrel.desktop usr/share/icons/hicolor/48x48/apps/vantrel.png; do
+    [ -e "$scratch/root/$file" ] || { echo "missing $file"; exit 1; }
+done
+
+x11_start
+log="$scratch/messages.log"
+(cd "$scratch" && LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 VANTREL_CAMERA=sim-vieworks \
+    VANTREL_MSGBOX_LOG="$log" "$scratch/root/usr/bin/vantrel" >/dev/null 2>&1) &
+pid=$!
+dialog=$(x11_wait_window '^Vantrel \(')
+# The installed modules serve the cameras: Start opens the live windows.
+x11_click_control "$dialog" 2000
+x11_wait_window '^Right-Right$' >/dev/null
+x11_key "$dialog" Escape
+wait "$pid"
+[ ! -s "$log" ] || { echo "unexpected messages:"; cat "$log"; exit 1; }
+echo "1 passed, 0 failed"
