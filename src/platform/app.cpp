@@ -1,6 +1,7 @@
 #include "platform/app.h"
 
 #include <QApplication>
+#include <clocale>
 
 #include "platform/icon.h"
 #include "platform/module_loader.h"
@@ -47,6 +48,12 @@ LPCTSTR AfxGetAppName() { return g_app ? g_app->m_pszAppName : kDefaultAppName; 
 
 namespace platform {
 
+void KeepClassicNumbers() {
+    // The GUI application adopts the user's locale; numbers in read-outs and on pictures keep
+    // the decimal point whatever the locale's convention.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
 void EnsureGuiApplication() {
     if (qApp) return;
     static int argc = 1;
@@ -54,12 +61,14 @@ void EnsureGuiApplication() {
     static char* argv[] = {name, nullptr};
     auto* app = new QApplication(argc, argv);
     app->setQuitOnLastWindowClosed(false);
+    KeepClassicNumbers();
 }
 
 int AfxWinMain(int argc, char** argv) {
     QApplication application(argc, argv);
     // The dialog runs its own loop; image windows closing must not end the program.
     application.setQuitOnLastWindowClosed(false);
+    KeepClassicNumbers();
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
     if (!app->InitInstance()) return app->ExitInstance();

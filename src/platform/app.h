@@ -31,6 +31,9 @@ namespace platform {
 /// Creates the GUI application, runs the application object's InitInstance and, when it returns
 /// FALSE, ExitInstance; returns the process exit status.
 int AfxWinMain(int argc, char** argv);
+/// Sets the C library's number formatting back to the classic one after the GUI application
+/// has adopted the user's locale.
+void KeepClassicNumbers();
 /// Makes sure a GUI application object exists (tests create one through this).
 void EnsureGuiApplication();
 }  // namespace platform
