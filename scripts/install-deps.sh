@@ -6,6 +6,7 @@ packages=(
     cmake make g++ pkg-config dpkg-dev clang libclang-rt-14-dev
     libopencv-dev qtbase5-dev libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils fonts-nanum
+    libaravis-dev libusb-1.0-0-dev aravis-tools aravis-tools-cli
 )
 
 missing=()

@@ -1,34 +1,31 @@
-// The detector module. Until real cameras are supported it reports what VANTREL_CAMERA selects:
-// sim-dalsa 1, sim-vieworks 2, sim-hv 3, sim-none 0, or a decimal number reported as it is.
-// Unset, empty or anything else: 0, no camera.
-#include <charconv>
+// The detector module: reports which camera vendor VANTREL_CAMERA selects. The simulated choices
+// give their code (sim-dalsa 1, sim-vieworks 2, sim-hv 3, sim-none 0, a decimal number as it
+// is); "genicam" searches the GenICam cameras (1 all Teledyne DALSA, 2 all Vieworks, 3 any other,
+// 0 none found). Unset, empty or anything else: 0, no camera.
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 #include "camlink/camlink_exports.h"
-
-namespace {
-
-int CodeFor(std::string_view selection) {
-    static constexpr std::pair<std::string_view, int> kSimulated[] = {
-        {"sim-dalsa", 1}, {"sim-vieworks", 2}, {"sim-hv", 3}, {"sim-none", 0}};
-    for (const auto& [name, code] : kSimulated) {
-        if (selection == name) return code;
-    }
-    int code = 0;
-    const char* end = selection.data() + selection.size();
-    const auto [stop, error] = std::from_chars(selection.data(), end, code);
-    if (error == std::errc() && stop == end) return code;
-    std::fprintf(stderr, "QxCamDetecter: VANTREL_CAMERA=\"%.*s\" selects no camera\n",
-                 static_cast<int>(selection.size()), selection.data());
-    return 0;
-}
-
-}  // namespace
+#include "genicam/discovery.h"
+#include "genicam/selection.h"
 
 extern "C" int QxCamDetect(void) {
-    const char* selection = std::getenv("VANTREL_CAMERA");
-    if (selection == nullptr || *selection == '\0') return 0;
-    return CodeFor(selection);
+    using vantrel::genicam::CameraChoice;
+    const vantrel::genicam::Selection selection = vantrel::genicam::SelectionFromEnvironment();
+    switch (selection.choice) {
+        case CameraChoice::kSimulated:
+            return selection.code;
+        case CameraChoice::kGenicam: {
+            const int code = vantrel::genicam::DetectVendorCode();
+            if (code == 0) std::fprintf(stderr, "QxCamDetecter: no GenICam camera found\n");
+            return code;
+        }
+        case CameraChoice::kUnknown:
+            std::fprintf(stderr, "QxCamDetecter: VANTREL_CAMERA=\"%s\" selects no camera\n",
+                         std::getenv("VANTREL_CAMERA"));
+            return 0;
+        case CameraChoice::kNone:
+            break;
+    }
+    return 0;
 }
