@@ -283,6 +283,11 @@ TEST_F(LiveCaptureTest, LimitTimerStopsAndReportsOnceAfterCancellingTimers) {
     EXPECT_FALSE(dialog.IsCameraRunning());
     Click(IDC_BTN_START);  // a new start arms the limit again
     EXPECT_EQ(dialog.TimerPeriod(1002), 900000);
+    // The hook above knows this dialog only: record plainly before it goes.
+    platform::SetMessageBoxHook([this](const std::wstring& text, const std::wstring&) {
+        messages_.push_back(text);
+        return IDOK;
+    });
     Close();
 
     SetLocale("en_US.UTF-8");
