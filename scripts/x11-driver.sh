@@ -8,7 +8,7 @@ x11_start() {
     # Starts a private Xvfb on a free display and exports DISPLAY.
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1980x1000x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1980x1000x24 -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
     X11_XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$fd_file" ] && break
