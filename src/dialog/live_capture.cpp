@@ -1,11 +1,10 @@
 // Start and Stop, the frame tick and the limit timer, and the handedness switch.
 #include <opencv2/highgui/highgui_c.h>
 
-#include <cmath>
 #include <cstdio>
-#include <limits>
 
 #include "dialog/live_windows.h"
+#include "dialog/readouts.h"
 #include "dialog/vantrel_dlg.h"
 #include "imaging/frame_grabber.h"
 
@@ -16,16 +15,6 @@ constexpr UINT kLimitPeriodMs = 900000;
 // A plain resizable window whose picture scales with it: OpenCV's Qt windows would otherwise
 // add a tool bar and a status bar.
 constexpr int kLiveWindowFlags = CV_WINDOW_NORMAL | CV_GUI_NORMAL;
-
-// The exposure read-out shows whole units, truncated toward zero. A value outside the range of
-// an int is shown at the end of the range rather than converted out of range.
-int TruncateToInt(float value) {
-    if (value >= static_cast<float>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (value <= static_cast<float>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(value);
-}
 
 }  // namespace
 
@@ -149,42 +138,9 @@ void CVantrelDlg::OnTimer(UINT_PTR id) {
 }
 
 void CVantrelDlg::RefreshReadouts() {
-    const auto read = m_camLink.GetFeatureValueFLOAT;
-    auto readFloat = [read](const char* name, int slot, float* value) {
-        return read && read(name, slot, value) != 0;
-    };
-    CString text;
-    float value = 0.0f;
-    auto show = [&](CStatic& label, const char* feature, int slot, bool asInteger) {
-        if (readFloat(feature, slot, &value) && !std::isnan(value)) {
-            if (asInteger)
-                text.Format(L"%d", TruncateToInt(value));
-            else
-                text.Format(L"%.1f", static_cast<double>(value));
-        } else {
-            text = L"-";
-        }
-        label.SetWindowText(text);
-    };
-    show(m_staticSideGain, "Gain", m_nSideCam, false);
-    show(m_staticSideExposure, "ExposureTime", m_nSideCam, true);
-    show(m_staticTopGain, "Gain", m_nTopCam, false);
-    show(m_staticTopExposure, "ExposureTime", m_nTopCam, true);
-
-    float temperature = -1.0f;
-    auto showTemperature = [&](CStatic& label, int slot, const wchar_t* korean,
-                               const wchar_t* english, const wchar_t* koreanNone,
-                               const wchar_t* englishNone) {
-        if (readFloat("Temperature", slot, &temperature) && !std::isnan(temperature))
-            text.Format(g_bKoreanUi ? korean : english, static_cast<double>(temperature));
-        else
-            text = g_bKoreanUi ? koreanNone : englishNone;
-        label.SetWindowText(text);
-    };
-    showTemperature(m_staticSideTemp, m_nSideCam, L"Side 온도 : %.3f", L"Side Temperature : %.3f",
-                    L"Side 온도 : -", L"Side Temperature : -");
-    showTemperature(m_staticTopTemp, m_nTopCam, L"Top 온도 : %.3f", L"Top Temperature : %.3f",
-                    L"Top 온도 : -", L"Top Temperature : -");
+    ::RefreshReadouts(m_camLink, m_nSideCam, m_nTopCam, g_bKoreanUi,
+                      {m_staticSideGain, m_staticSideExposure, m_staticTopGain, m_staticTopExposure,
+                       m_staticSideTemp, m_staticTopTemp});
 }
 
 void CVantrelDlg::SelectRightHanded() {
