@@ -13,15 +13,17 @@ namespace {
 
 const CvScalar kBlack = cvScalar(0, 0, 0, 0);
 
-// Copies the slot's newest frame into frame when the module reports one; otherwise frame stays
-// as it is (black).
-void CopyReadyFrame(IplImage* frame, const CamLinkApi& camLink, CameraSlot slot) {
+// Copies the slot's newest frame into frame when the module reports one. Returns false, with
+// frame untouched, when there is none.
+bool CopyReadyFrame(IplImage* frame, const CamLinkApi& camLink, CameraSlot slot) {
     int ready = -1;
     if (camLink.GetFeatureValueINT) camLink.GetFeatureValueINT("FrameGrapped", slot, &ready);
-    if (ready != 1 || !camLink.GetBufferPointer) return;
+    if (ready != 1 || !camLink.GetBufferPointer) return false;
 
     const uint8_t* source = camLink.GetBufferPointer(slot);
-    if (source) std::memcpy(frame->imageDataOrigin, source, kFrameBytes);
+    if (!source) return false;
+    std::memcpy(frame->imageDataOrigin, source, kFrameBytes);
+    return true;
 }
 
 }  // namespace
@@ -30,9 +32,11 @@ void GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int
                const OverlayOptions& overlays) {
     if (frame) cvReleaseImage(&frame);
     frame = cvCreateImage(cvSize(kFrameWidth, kFrameHeight), IPL_DEPTH_8U, 1);
-    cvRectangle(frame, cvPoint(0, 0), cvPoint(kFrameWidth, kFrameHeight), kBlack, CV_FILLED, 8, 0);
-
-    CopyReadyFrame(frame, camLink, slot);
+    // The picture is black where no frame is ready. A frame covers every pixel (the image is
+    // 640 bytes a row, without padding), so the black fill is only needed without one.
+    if (!CopyReadyFrame(frame, camLink, slot))
+        cvRectangle(frame, cvPoint(0, 0), cvPoint(kFrameWidth, kFrameHeight), kBlack, CV_FILLED, 8,
+                    0);
 
     if (drawOverlays != 1) return;
     if (overlays.centerGuide) DrawCenterGuide(frame, overlays.leftHanded);

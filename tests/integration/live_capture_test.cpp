@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "dialog/live_windows.h"
 #include "dialog_fixture.h"
 #include "platform/message_box.h"
 
@@ -355,4 +356,34 @@ TEST_F(LiveCaptureTest, SwitchThatFailsToStartEndsIdleWithTheNewHandedness) {
     EXPECT_TRUE(dialog.IsLeftHanded());
     EXPECT_FALSE(dialog.IsCameraRunning());
     EXPECT_EQ(dialog.TimerPeriod(1001), -1);
+}
+
+// The tick's window look-up remembers the window it found; it must still follow the windows
+// as OpenCV has them: closed (hidden) windows are destroyed, and a window destroyed and made
+// again under the same name, or under a name it stood for before, is the new one.
+TEST_F(LiveCaptureTest, WindowLookUpFollowsWindowsMadeClosedAndMadeAgain) {
+    Open();
+    EXPECT_FALSE(IsImageWindowOpen("Right-Right"));
+
+    cvNamedWindow("Right-Right", CV_WINDOW_NORMAL | CV_GUI_NORMAL);
+    ASSERT_TRUE(IsImageWindowOpen("Right-Right"));
+    QPointer<QWidget> first = Window("Right-Right");
+
+    first->hide();
+    EXPECT_FALSE(IsImageWindowOpen("Right-Right"));
+    EXPECT_EQ(cvGetWindowHandle("Right-Right"), nullptr);
+    EXPECT_TRUE(first.isNull());
+
+    cvNamedWindow("Right-Right", CV_WINDOW_NORMAL | CV_GUI_NORMAL);
+    EXPECT_TRUE(IsImageWindowOpen("Right-Right"));
+    DestroyImageWindow("Right-Right");
+    EXPECT_FALSE(IsImageWindowOpen("Right-Right"));
+
+    // More names than the look-up remembers, each asked twice, then all destroyed at once.
+    const char* names[] = {"Right-Right", "Right-Top", "Left-Left", "Left-Top", "Extra"};
+    for (const char* name : names) cvNamedWindow(name, CV_WINDOW_NORMAL | CV_GUI_NORMAL);
+    for (int pass = 0; pass < 2; ++pass)
+        for (const char* name : names) EXPECT_TRUE(IsImageWindowOpen(name)) << name;
+    DestroyAllImageWindows();
+    for (const char* name : names) EXPECT_FALSE(IsImageWindowOpen(name)) << name;
 }
