@@ -24,17 +24,39 @@ std::wstring ToLibraryFormat(const wchar_t* format) {
     return out;
 }
 
+// True when ToLibraryFormat would change the format. The read-outs format numbers many times a
+// second; their formats are used as they are, without building a copy.
+bool HasTextConversion(const wchar_t* format) {
+    for (const wchar_t* p = std::wcschr(format, L'%'); p; p = std::wcschr(p, L'%')) {
+        ++p;
+        if (*p == L'%') {
+            ++p;
+            continue;
+        }
+        while (*p && std::wcschr(L"-+ #0123456789.*", *p)) ++p;
+        if (*p == L's' || *p == L'c') return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void CString::Format(const wchar_t* format, ...) {
+    if (!format) format = L"";
+    std::wstring converted;
+    if (HasTextConversion(format)) converted = ToLibraryFormat(format);
+    const wchar_t* libraryFormat = converted.empty() ? format : converted.c_str();
+
     wchar_t buffer[1024];
-    const std::wstring libraryFormat = ToLibraryFormat(format ? format : L"");
     va_list args;
     va_start(args, format);
     const int written =
-        std::vswprintf(buffer, sizeof buffer / sizeof buffer[0], libraryFormat.c_str(), args);
+        std::vswprintf(buffer, sizeof buffer / sizeof buffer[0], libraryFormat, args);
     va_end(args);
-    assign(written < 0 ? L"" : buffer);
+    if (written < 0)
+        clear();
+    else
+        assign(buffer, static_cast<size_t>(written));
 }
 
 BOOL CString::LoadString(UINT id) {

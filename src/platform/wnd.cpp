@@ -1,6 +1,7 @@
 #include "platform/wnd.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QPainter>
 #include <QSlider>
 #include <QVariant>
@@ -134,18 +135,25 @@ void CWnd::OnTimer(UINT_PTR) { Default(); }
 
 void CWnd::SetWindowText(LPCTSTR text) {
     if (!widget_) return;
-    const QString value = QString::fromStdWString(text ? text : L"");
-    if (auto* button = qobject_cast<QAbstractButton*>(widget_))
+    const QString value = QString::fromWCharArray(text ? text : L"");
+    // The read-outs are set at every frame tick, mostly to the text they already show; a label
+    // is set directly rather than through the property system.
+    if (auto* button = qobject_cast<QAbstractButton*>(widget_)) {
         button->setText(value);
-    else if (widget_->isWindow())
+    } else if (widget_->isWindow()) {
         widget_->setWindowTitle(value);
-    else
+    } else if (auto* label = qobject_cast<QLabel*>(widget_)) {
+        if (label->text() != value) label->setText(value);
+    } else {
         widget_->setProperty("text", value);
+    }
 }
 
 CString CWnd::GetWindowText() const {
     if (!widget_) return {};
     if (widget_->isWindow()) return CString(widget_->windowTitle().toStdWString());
+    if (const auto* label = qobject_cast<const QLabel*>(widget_))
+        return CString(label->text().toStdWString());
     return CString(widget_->property("text").toString().toStdWString());
 }
 
