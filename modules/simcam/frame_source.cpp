@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "sim/prng.h"
 
 namespace vantrel::simcam {
@@ -17,16 +21,42 @@ constexpr int kBlackLevel = 2;
 // The noise of a frame is a window into this table at a random offset below kNoiseSlack.
 constexpr int kNoiseSlack = 65536;
 
-// Kept free of table look-ups and of aliasing so that the compiler vectorises it.
-void Expose(const uint16_t* __restrict levels, const int8_t* __restrict noise, uint32_t scale,
-            uint8_t* __restrict pixels) {
-    for (int i = 0; i < sim::kPixels; ++i) {
-        const int signal = static_cast<int>((levels[i] * scale) >> 16);
-        pixels[i] = static_cast<uint8_t>(std::clamp(signal + kBlackLevel + noise[i], 0, 255));
-    }
+}  // namespace
+
+uint8_t ExposePixel(uint16_t level, int8_t noise, uint32_t scale) {
+    const int signal = static_cast<int>((level * scale) >> 16);
+    return static_cast<uint8_t>(std::clamp(signal + kBlackLevel + noise, 0, 255));
 }
 
-}  // namespace
+void Expose(const uint16_t* __restrict levels, const int8_t* __restrict noise, uint32_t scale,
+            uint8_t* __restrict pixels, int count) {
+    int i = 0;
+#if defined(__SSE2__)
+    // The same sums sixteen pixels at a time in 16 bits. scale is below 65536, so
+    // (level * scale) >> 16 is the high half of a 16-bit product. A signal above 512 gives
+    // white whatever the noise, so it is capped there and the sum fits in 16 bits; the final
+    // pack saturates to 0..255 as the clamp does.
+    const __m128i factor = _mm_set1_epi16(static_cast<short>(scale));
+    const __m128i black = _mm_set1_epi16(kBlackLevel);
+    const __m128i cap = _mm_set1_epi16(512);
+    auto sum = [&](__m128i level, __m128i noise16) {
+        __m128i signal = _mm_mulhi_epu16(level, factor);
+        signal = _mm_sub_epi16(signal, _mm_subs_epu16(signal, cap));  // min(signal, cap)
+        return _mm_add_epi16(_mm_add_epi16(signal, black), noise16);
+    };
+    for (; i + 16 <= count; i += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i + 8));
+        const __m128i grain = _mm_loadu_si128(reinterpret_cast<const __m128i*>(noise + i));
+        // Sign-extends the noise bytes to 16 bits.
+        const __m128i grainLow = _mm_srai_epi16(_mm_unpacklo_epi8(grain, grain), 8);
+        const __m128i grainHigh = _mm_srai_epi16(_mm_unpackhi_epi8(grain, grain), 8);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i),
+                         _mm_packus_epi16(sum(low, grainLow), sum(high, grainHigh)));
+    }
+#endif
+    for (; i < count; ++i) pixels[i] = ExposePixel(levels[i], noise[i], scale);
+}
 
 const uint8_t* FrameSource::Produce(const FrameRequest& request) {
     const std::vector<uint16_t>& levels = Levels(DefocusLevelAt(slot_, request.index));
@@ -40,22 +70,30 @@ const uint8_t* FrameSource::Produce(const FrameRequest& request) {
         sim::Mix(request.seed, static_cast<uint64_t>(slot_), request.index) % kNoiseSlack;
     const float brightness = std::clamp(request.brightness, 0.0f, kMaxBrightness);
     const auto scale = static_cast<uint32_t>(std::lround(brightness * kLevelScale));
-    Expose(levels.data(), noise_.data() + offset, scale, out.data());
+    Expose(levels.data(), noise_.data() + offset, scale, out.data(), sim::kPixels);
     return out.data();
 }
 
+void FrameSource::Prepare() {
+    for (auto& level : levels_) level.resize(sim::kPixels);
+    noise_.resize(sim::kPixels + kNoiseSlack);
+    for (auto& buffer : buffers_) buffer.resize(sim::kPixels);
+}
+
 void FrameSource::Clear() {
-    radiance_ = {};
-    for (auto& level : levels_) level = {};
-    noise_ = {};
+    // Assigning empty vectors, not {}, so that their memory is freed.
+    radiance_ = sim::Radiance();
+    for (auto& level : levels_) level = std::vector<uint16_t>();
+    rendered_ = {};
+    noise_ = std::vector<int8_t>();
     noiseSigma_ = -1.0f;
-    for (auto& buffer : buffers_) buffer = {};
+    for (auto& buffer : buffers_) buffer = std::vector<uint8_t>();
     nextBuffer_ = 0;
 }
 
 const std::vector<uint16_t>& FrameSource::Levels(int defocusLevel) {
     std::vector<uint16_t>& levels = levels_[defocusLevel];
-    if (!levels.empty()) return levels;
+    if (rendered_[defocusLevel]) return levels;
     if (radiance_.empty()) radiance_ = sim::RenderRadiance(slot_);
     sim::Radiance blurred = radiance_;
     sim::Defocus(blurred, DefocusSigma(defocusLevel));
@@ -64,6 +102,10 @@ const std::vector<uint16_t>& FrameSource::Levels(int defocusLevel) {
         const long level = std::lround(blurred[i] * kLevelScale);
         levels[i] = static_cast<uint16_t>(std::clamp(level, 0L, 65535L));
     }
+    rendered_[defocusLevel] = true;
+    // With every blur step rendered the sharp scene is not needed any more.
+    if (std::find(rendered_.begin(), rendered_.end(), false) == rendered_.end())
+        radiance_ = sim::Radiance();
     return levels;
 }
 

@@ -19,6 +19,14 @@ struct FrameRequest {
     uint64_t seed;
 };
 
+// One pixel of a frame: the blurred scene level (1/256 grey) times scale (8.8 fixed point,
+// below 65536), plus the black level and the noise, clamped to 0..255.
+uint8_t ExposePixel(uint16_t level, int8_t noise, uint32_t scale);
+
+// ExposePixel over count pixels, sixteen at a time where the processor allows.
+void Expose(const uint16_t* levels, const int8_t* noise, uint32_t scale, uint8_t* pixels,
+            int count);
+
 class FrameSource {
 public:
     explicit FrameSource(int slot) : slot_(slot) {}
@@ -26,6 +34,11 @@ public:
     // Renders the frame into the buffer that was not returned last time and returns it. A
     // returned buffer is overwritten by the second call after the one that returned it.
     const uint8_t* Produce(const FrameRequest& request);
+
+    // Takes now the memory that the blur steps, the noise and the frames will need, so that a
+    // running camera does not grow while the focus drifts through the blur steps; each step is
+    // rendered when the focus first reaches it.
+    void Prepare();
 
     // Frees the buffers and every cached table.
     void Clear();
@@ -36,8 +49,9 @@ private:
 
     int slot_;
     sim::Radiance radiance_;
-    // Scene after each blur step, in 1/256 of a grey level.
+    // Scene after each blur step, in 1/256 of a grey level, once rendered.
     std::array<std::vector<uint16_t>, kDefocusLevels> levels_;
+    std::array<bool, kDefocusLevels> rendered_{};
     std::vector<int8_t> noise_;
     float noiseSigma_ = -1.0f;
     uint64_t noiseSeed_ = 0;

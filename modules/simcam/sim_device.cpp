@@ -73,6 +73,9 @@ bool SimDevice::Init() {
 bool SimDevice::Start(int pair) {
     if (!open_ || (pair != 0 && pair != 1)) return false;
     startedPair_ = pair;
+    // The memory of the pair's frames is taken now, so that a running camera does not grow.
+    for (int slot = 0; slot < static_cast<int>(sources_.size()); ++slot)
+        if (Running(slot)) sources_[slot].Prepare();
     return true;
 }
 
