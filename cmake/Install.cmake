@@ -23,6 +23,23 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Camera alignment tool for camera-based se
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The image codecs library is loaded when the first snapshot is saved, not linked, so the shared
+# library scan does not see it; its package is named here.
+get_target_property(_codecs_library opencv_imgcodecs IMPORTED_LOCATION_RELEASE)
+if(NOT _codecs_library)
+    get_target_property(_codecs_library opencv_imgcodecs IMPORTED_LOCATION)
+endif()
+if(_codecs_library)
+    get_filename_component(_codecs_library "${_codecs_library}" REALPATH)
+    execute_process(COMMAND dpkg-query -S "${_codecs_library}" OUTPUT_VARIABLE _codecs_owner
+        ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REGEX MATCH "^[^:,]+" _codecs_package "${_codecs_owner}")
+endif()
+if(_codecs_package)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${_codecs_package}")
+else()
+    message(WARNING "No Debian package owns the OpenCV image codecs library; the package will not depend on it")
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-nanum")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)

@@ -65,6 +65,11 @@ void EnsureGuiApplication() {
 }
 
 int AfxWinMain(int argc, char** argv) {
+    // No window of the program draws with OpenGL. Left to itself, the X11 platform loads the
+    // system's OpenGL driver when the first window is created, which delays the dialog by a
+    // tenth of a second or more; a user who wants it can still set the variable.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication application(argc, argv);
     // The dialog runs its own loop; image windows closing must not end the program.
     application.setQuitOnLastWindowClosed(false);

@@ -10,7 +10,10 @@ trap 'x11_stop; rm -rf "$scratch"' EXIT
 (cd "$BUILD_DIR" && cpack -G DEB -B "$scratch/package" >/dev/null)
 deb=$(ls "$scratch"/package/vantrel_*.deb)
 dpkg-deb -x "$deb" "$scratch/root"
-dpkg-deb -f "$deb" Depends | grep -q libqt5widgets5 || { echo "no Qt dependency recorded"; exit 1; }
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q libqt5widgets5 <<<"$depends" || { echo "no Qt dependency recorded"; exit 1; }
+# Loaded at the first snapshot rather than linked, so named by hand.
+grep -q libopencv-imgcodecs <<<"$depends" || { echo "no image codecs dependency"; exit 1; }
 
 for file in usr/bin/vantrel usr/lib/vantrel/vantrel usr/lib/vantrel/QxCamDetecter.so \
     usr/lib/vantrel/QxCamLinkDLLDALSA.so usr/lib/vantrel/QxCamLinkDLLVW.so \
