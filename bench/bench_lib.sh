@@ -72,9 +72,9 @@ resident_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 
 # launch_to_window FOLDER PATTERN COMMAND...: milliseconds from launching COMMAND in FOLDER to
 # a visible window whose name matches PATTERN; the process is ended afterwards. xdotool's own
-# --sync polls only every half second, so the window is looked for every 10 ms here. Now and
-# then a launch fails to connect to the X server ("could not connect to display") and ends at
-# once; such a launch is reported on standard error and tried again, up to three times.
+# --sync polls only every half second, so the window is looked for every 10 ms here. A launch
+# that ends before its window appears is reported on standard error and tried again, up to
+# three times.
 launch_to_window() {
     local folder=$1 pattern=$2 t0 t1 pid attempt log
     shift 2

@@ -85,6 +85,9 @@ start_vantrel() {
     (cd "$folder" && exec env LC_ALL=$KOREAN ./vantrel >"$log" 2>&1) &
     local pid=$!
     dialog=$(x11_wait_window '^Vantrel \(') || { ended "$pid" "$log"; return 1; }
+    # The resident size once the dialog has settled, before the cameras start.
+    sleep 1
+    resident_kib "$pid" >>"$OUT/rss_after_launch.txt"
     xdotool windowmove "$dialog" 0 0
     click_control "$dialog" 2012 # grid
     click_control "$dialog" 2017 # focus tool
@@ -152,6 +155,11 @@ summarise_process "minimal display:" 4
 ratios=$(awk '{ printf "%.4f\n", ($4 > 0 ? $1 / $4 : 0) }' "$OUT/process.txt" | stats)
 echo "   vantrel / minimal display, run by run: median $(field 1 "$ratios")" \
     "(min $(field 2 "$ratios"), max $(field 3 "$ratios"))"
+echo "   vantrel / minimal display, all runs pooled: $(awk '{ a += $1; b += $4 }
+    END { printf "%.3f", (b > 0 ? a / b : 0) }' "$OUT/process.txt")"
+launch=$(stats <"$OUT/rss_after_launch.txt")
+echo "   vantrel's resident size with the dialog up, before Start: median $(field 1 "$launch") KiB" \
+    "(min $(field 2 "$launch"), max $(field 3 "$launch"))"
 echo
 
 # ---- 3. memory over a fifteen-minute session ---------------------------------------------------
