@@ -24,6 +24,10 @@ void GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int
 void DrawCenterGuide(IplImage* frame, int leftHanded);
 /// The 5 x 5 grid: lines at k * w/5 and k * h/5 for k = 0..4.
 void DrawGrid(IplImage* frame);
+/// The same two overlays drawn with OpenCV's drawing calls every time. DrawCenterGuide and
+/// DrawGrid paint exactly these pixels, from a list made once per picture geometry.
+void DrawCenterGuideDirect(IplImage* frame, int leftHanded);
+void DrawGridDirect(IplImage* frame);
 /// Runs MeasureFocus, then draws the ticks, the circle and the focus value around g_ptFocus.
 void DrawFocusMarker(IplImage* frame);
 

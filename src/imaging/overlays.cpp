@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "imaging/focus.h"
 #include "imaging/frame_grabber.h"
@@ -64,7 +65,76 @@ void DrawFocusValue(IplImage* frame) {
 
 }  // namespace
 
-void DrawCenterGuide(IplImage* frame, int leftHanded) {
+namespace {
+
+// The centre guide and the grid are white and depend only on the picture's geometry (and the
+// handedness), so the pixels they paint are found once, by drawing them onto a blank picture
+// of the same geometry, and afterwards painted from that list: the same pixels, without
+// running OpenCV's line and text rasterisers at every grab.
+struct PaintedRun {
+    int offset;  // bytes from imageData
+    int length;  // pixels in a row
+};
+
+struct Geometry {
+    int width, height, widthStep;
+    bool operator==(const Geometry&) const = default;
+};
+
+struct PaintedOverlay {
+    bool recorded = false;
+    Geometry geometry{};
+    std::vector<PaintedRun> runs;
+};
+
+// Only whole one-channel 8-bit pictures are painted from a list; anything else is drawn.
+bool Paintable(const IplImage* frame) {
+    return frame && frame->nChannels == 1 && frame->depth == IPL_DEPTH_8U && !frame->roi &&
+           frame->imageData && frame->width > 0 && frame->height > 0;
+}
+
+template <typename Draw>
+void Record(PaintedOverlay& overlay, const Geometry& geometry, Draw draw) {
+    overlay.runs.clear();
+    IplImage* blank = cvCreateImageHeader(cvSize(geometry.width, geometry.height), IPL_DEPTH_8U, 1);
+    std::vector<uint8_t> pixels(static_cast<size_t>(geometry.widthStep) * geometry.height, 0);
+    cvSetData(blank, pixels.data(), geometry.widthStep);
+    draw(blank);
+    cvReleaseImageHeader(&blank);
+    for (int y = 0; y < geometry.height; ++y) {
+        const uint8_t* row = pixels.data() + static_cast<size_t>(y) * geometry.widthStep;
+        for (int x = 0; x < geometry.width;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < geometry.width && row[x]) ++x;
+            overlay.runs.push_back({y * geometry.widthStep + start, x - start});
+        }
+    }
+    overlay.geometry = geometry;
+    overlay.recorded = true;
+}
+
+template <typename Draw>
+void PaintWhite(IplImage* frame, PaintedOverlay& overlay, Draw draw) {
+    if (!Paintable(frame)) {
+        draw(frame);
+        return;
+    }
+    const Geometry geometry{frame->width, frame->height, frame->widthStep};
+    if (!overlay.recorded || !(overlay.geometry == geometry)) Record(overlay, geometry, draw);
+    auto* data = reinterpret_cast<uint8_t*>(frame->imageData);
+    for (const PaintedRun& run : overlay.runs) std::fill_n(data + run.offset, run.length, 255);
+}
+
+PaintedOverlay g_centreGuide[2];  // right-handed, left-handed
+PaintedOverlay g_grid;
+
+}  // namespace
+
+void DrawCenterGuideDirect(IplImage* frame, int leftHanded) {
     const int w = frame->width;
     const int h = frame->height;
     Line(frame, cvPoint(0, h / 2 - 12), cvPoint(w, h / 2 - 12), kWhite, 1);
@@ -74,7 +144,7 @@ void DrawCenterGuide(IplImage* frame, int leftHanded) {
     DrawScreenMarker(frame, leftHanded);
 }
 
-void DrawGrid(IplImage* frame) {
+void DrawGridDirect(IplImage* frame) {
     const int w = frame->width;
     const int h = frame->height;
     const int sx = w / 5;
@@ -83,6 +153,16 @@ void DrawGrid(IplImage* frame) {
         Line(frame, cvPoint(k * sx, 0), cvPoint(k * sx, h), kWhite, 1);
         Line(frame, cvPoint(0, k * sy), cvPoint(w, k * sy), kWhite, 1);
     }
+}
+
+void DrawCenterGuide(IplImage* frame, int leftHanded) {
+    const int hand = leftHanded == 0 ? 0 : 1;
+    PaintWhite(frame, g_centreGuide[hand],
+               [hand](IplImage* image) { DrawCenterGuideDirect(image, hand); });
+}
+
+void DrawGrid(IplImage* frame) {
+    PaintWhite(frame, g_grid, [](IplImage* image) { DrawGridDirect(image); });
 }
 
 void DrawFocusMarker(IplImage* frame) {

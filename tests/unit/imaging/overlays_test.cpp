@@ -220,3 +220,65 @@ TEST_F(FocusMarkerTest, PrintsTheFocusValueTopLeft) {
 }
 
 }  // namespace
+
+// The centre guide and the grid paint from a list made once per picture geometry; they must
+// paint exactly what OpenCV's drawing calls paint, on any content, after any change of
+// geometry, and fall back to drawing for pictures they cannot paint from a list.
+namespace {
+
+IplImage* RandomPicture(CvSize size, int channels, unsigned seed) {
+    IplImage* image = cvCreateImage(size, IPL_DEPTH_8U, channels);
+    CvRNG rng = seed;
+    cvRandArr(&rng, image, CV_RAND_UNI, cvScalarAll(0), cvScalarAll(256));
+    return image;
+}
+
+}  // namespace
+
+TEST(ListPaintedOverlays, PaintExactlyWhatTheDrawingCallsPaint) {
+    // The live geometry, a padded row (641 -> 644 bytes), a small and a tiny picture, in an
+    // order that changes the geometry between calls, twice round.
+    const CvSize sizes[] = {{640, 480}, {641, 479}, {640, 480}, {100, 60}, {7, 5}, {640, 480}};
+    unsigned seed = 1;
+    for (int round = 0; round < 2; ++round) {
+        for (const CvSize size : sizes) {
+            for (const int hand : {0, 1, 2}) {
+                IplImage* listed = RandomPicture(size, 1, seed++);
+                IplImage* drawn = cvCloneImage(listed);
+                DrawCenterGuide(listed, hand);
+                DrawGrid(listed);
+                DrawCenterGuideDirect(drawn, hand);
+                DrawGridDirect(drawn);
+                EXPECT_EQ(cvNorm(listed, drawn, CV_L1), 0.0)
+                    << size.width << " x " << size.height << ", hand " << hand;
+                cvReleaseImage(&listed);
+                cvReleaseImage(&drawn);
+            }
+        }
+    }
+}
+
+TEST(ListPaintedOverlays, DrawPicturesTheyCannotPaintFromAList) {
+    // Three channels, and a one-channel picture with a region of interest.
+    IplImage* listed = RandomPicture(cvSize(640, 480), 3, 11);
+    IplImage* drawn = cvCloneImage(listed);
+    DrawCenterGuide(listed, 0);
+    DrawGrid(listed);
+    DrawCenterGuideDirect(drawn, 0);
+    DrawGridDirect(drawn);
+    EXPECT_EQ(cvNorm(listed, drawn, CV_L1), 0.0);
+    cvReleaseImage(&listed);
+    cvReleaseImage(&drawn);
+
+    listed = RandomPicture(cvSize(640, 480), 1, 12);
+    drawn = cvCloneImage(listed);
+    for (IplImage* image : {listed, drawn}) cvSetImageROI(image, cvRect(50, 40, 320, 240));
+    DrawCenterGuide(listed, 1);
+    DrawGrid(listed);
+    DrawCenterGuideDirect(drawn, 1);
+    DrawGridDirect(drawn);
+    for (IplImage* image : {listed, drawn}) cvResetImageROI(image);
+    EXPECT_EQ(cvNorm(listed, drawn, CV_L1), 0.0);
+    cvReleaseImage(&listed);
+    cvReleaseImage(&drawn);
+}
