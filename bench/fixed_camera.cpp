@@ -1,11 +1,8 @@
 #include "fixed_camera.h"
 
 #include <array>
-#include <cstring>
 #include <string_view>
 #include <vector>
-
-namespace bench {
 
 namespace {
 
@@ -38,74 +35,74 @@ bool ValidSlot(CameraSlot slot) {
     return slot >= 0 && slot < 4;
 }
 
-const char* GetVender() {
-    return "Bench";
-}
-int InitDevice() {
-    return 1;
-}
-int StartDevice(int pair) {
-    return pair == 0 || pair == 1 ? 1 : 0;
-}
-int StopDevice() {
-    return 1;
-}
-int ReleaseDevice() {
-    return 1;
-}
-
-int GetInt(const char* name, CameraSlot slot, int32_t* value) {
+template <typename Table, typename Value>
+int Look(const Table& table, const char* name, CameraSlot slot, Value* value) {
     if (!name || !value || !ValidSlot(slot)) return 0;
-    for (const auto& feature : kIntFeatures) {
+    for (const auto& feature : table) {
         if (feature.name == name) {
             *value = feature.value;
             return 1;
         }
     }
     return 0;
-}
-
-int GetDword(const char* name, CameraSlot slot, uint32_t* value) {
-    int32_t signedValue = 0;
-    if (!value || !GetInt(name, slot, &signedValue) || signedValue < 0) return 0;
-    *value = static_cast<uint32_t>(signedValue);
-    return 1;
-}
-
-int GetString(const char*, CameraSlot, char*, int32_t) {
-    return 0;
-}
-
-int GetFloat(const char* name, CameraSlot slot, float* value) {
-    if (!name || !value || !ValidSlot(slot)) return 0;
-    for (const auto& feature : kFloatFeatures) {
-        if (feature.name == name) {
-            *value = feature.value;
-            return 1;
-        }
-    }
-    return 0;
-}
-
-// The values are fixed: a write is accepted and forgotten.
-int SetInt(const char*, CameraSlot slot, int32_t) {
-    return ValidSlot(slot) ? 1 : 0;
-}
-int SetDword(const char*, CameraSlot slot, uint32_t) {
-    return ValidSlot(slot) ? 1 : 0;
-}
-int SetString(const char*, CameraSlot, const char*) {
-    return 0;
-}
-int SetFloat(const char*, CameraSlot slot, float) {
-    return ValidSlot(slot) ? 1 : 0;
-}
-
-const uint8_t* BufferPointer(CameraSlot slot) {
-    return ValidSlot(slot) ? FixedFrame(slot) : nullptr;
 }
 
 }  // namespace
+
+// The fourteen exports themselves: fixed_camlink.so is this file built as a module, and the
+// in-process benchmarks take their addresses.
+extern "C" {
+
+const char* QxCamLink_GetVender(void) {
+    return "Bench";
+}
+int QxCamLink_InitDevice(void) {
+    return 1;
+}
+int QxCamLink_StartDevice(int pair) {
+    return pair == 0 || pair == 1 ? 1 : 0;
+}
+int QxCamLink_StopDevice(void) {
+    return 1;
+}
+int QxCamLink_ReleaseDevice(void) {
+    return 1;
+}
+int QxCamLink_GetFeatureValueINT(const char* name, CameraSlot slot, int32_t* value) {
+    return Look(kIntFeatures, name, slot, value);
+}
+int QxCamLink_GetFeatureValueDWORD(const char* name, CameraSlot slot, uint32_t* value) {
+    int32_t signedValue = 0;
+    if (!value || !Look(kIntFeatures, name, slot, &signedValue) || signedValue < 0) return 0;
+    *value = static_cast<uint32_t>(signedValue);
+    return 1;
+}
+int QxCamLink_GetFeatureValueSTR(const char*, CameraSlot, char*, int32_t) {
+    return 0;
+}
+int QxCamLink_GetFeatureValueFLOAT(const char* name, CameraSlot slot, float* value) {
+    return Look(kFloatFeatures, name, slot, value);
+}
+// The values are fixed: a write is accepted and forgotten.
+int QxCamLink_SetFeatureValueINT(const char*, CameraSlot slot, int32_t) {
+    return ValidSlot(slot) ? 1 : 0;
+}
+int QxCamLink_SetFeatureValueDWORD(const char*, CameraSlot slot, uint32_t) {
+    return ValidSlot(slot) ? 1 : 0;
+}
+int QxCamLink_SetFeatureValueSTR(const char*, CameraSlot, const char*) {
+    return 0;
+}
+int QxCamLink_SetFeatureValueFLOAT(const char*, CameraSlot slot, float) {
+    return ValidSlot(slot) ? 1 : 0;
+}
+const uint8_t* QxCamLink_GetBufferPointer(CameraSlot slot) {
+    return ValidSlot(slot) ? bench::FixedFrame(slot) : nullptr;
+}
+
+}  // extern "C"
+
+namespace bench {
 
 const uint8_t* FixedFrame(CameraSlot slot) {
     static const std::array<std::vector<uint8_t>, 4> frames = {MakeFrame(0), MakeFrame(1),
@@ -115,20 +112,20 @@ const uint8_t* FixedFrame(CameraSlot slot) {
 
 CamLinkApi FixedCamLinkApi() {
     CamLinkApi api;
-    api.GetVender = &GetVender;
-    api.InitDevice = &InitDevice;
-    api.StartDevice = &StartDevice;
-    api.StopDevice = &StopDevice;
-    api.ReleaseDevice = &ReleaseDevice;
-    api.GetFeatureValueINT = &GetInt;
-    api.GetFeatureValueDWORD = &GetDword;
-    api.GetFeatureValueSTR = &GetString;
-    api.GetFeatureValueFLOAT = &GetFloat;
-    api.SetFeatureValueINT = &SetInt;
-    api.SetFeatureValueDWORD = &SetDword;
-    api.SetFeatureValueSTR = &SetString;
-    api.SetFeatureValueFLOAT = &SetFloat;
-    api.GetBufferPointer = &BufferPointer;
+    api.GetVender = &QxCamLink_GetVender;
+    api.InitDevice = &QxCamLink_InitDevice;
+    api.StartDevice = &QxCamLink_StartDevice;
+    api.StopDevice = &QxCamLink_StopDevice;
+    api.ReleaseDevice = &QxCamLink_ReleaseDevice;
+    api.GetFeatureValueINT = &QxCamLink_GetFeatureValueINT;
+    api.GetFeatureValueDWORD = &QxCamLink_GetFeatureValueDWORD;
+    api.GetFeatureValueSTR = &QxCamLink_GetFeatureValueSTR;
+    api.GetFeatureValueFLOAT = &QxCamLink_GetFeatureValueFLOAT;
+    api.SetFeatureValueINT = &QxCamLink_SetFeatureValueINT;
+    api.SetFeatureValueDWORD = &QxCamLink_SetFeatureValueDWORD;
+    api.SetFeatureValueSTR = &QxCamLink_SetFeatureValueSTR;
+    api.SetFeatureValueFLOAT = &QxCamLink_SetFeatureValueFLOAT;
+    api.GetBufferPointer = &QxCamLink_GetBufferPointer;
     return api;
 }
 

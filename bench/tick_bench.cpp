@@ -71,23 +71,14 @@ void BM_TickWork(benchmark::State& state) {
     cvReleaseImage(&frame);
 }
 
-// The parts of the tick's work, one at a time.
-void BM_OneGrabEveryOverlay(benchmark::State& state) {
+// The parts of the tick's work, one at a time: a grab with and without its overlays, each
+// overlay, the read-outs.
+void BM_OneGrab(benchmark::State& state) {
     const CamLinkApi camLink = bench::FixedCamLinkApi();
+    const int drawOverlays = static_cast<int>(state.range(0));
     IplImage* frame = nullptr;
     for (auto _ : state) {
-        GrabFrame(frame, camLink, kSlotRightSide, 1, kEveryOverlay);
-        benchmark::DoNotOptimize(frame->imageData);
-        benchmark::ClobberMemory();
-    }
-    cvReleaseImage(&frame);
-}
-
-void BM_OneGrabNoOverlay(benchmark::State& state) {
-    const CamLinkApi camLink = bench::FixedCamLinkApi();
-    IplImage* frame = nullptr;
-    for (auto _ : state) {
-        GrabFrame(frame, camLink, kSlotRightSide, 0, kEveryOverlay);
+        GrabFrame(frame, camLink, kSlotRightSide, drawOverlays, kEveryOverlay);
         benchmark::DoNotOptimize(frame->imageData);
         benchmark::ClobberMemory();
     }
@@ -125,8 +116,7 @@ void BM_SixReadouts(benchmark::State& state) {
 
 BENCHMARK(BM_TwoFrameCopy);
 BENCHMARK(BM_TickWork);
-BENCHMARK(BM_OneGrabNoOverlay);
-BENCHMARK(BM_OneGrabEveryOverlay);
+BENCHMARK(BM_OneGrab)->ArgName("drawOverlays")->DenseRange(0, 1);
 BENCHMARK(BM_Overlay)->ArgName("centre0_grid1_focus2")->DenseRange(0, 2);
 BENCHMARK(BM_SixReadouts);
 

@@ -7,49 +7,37 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
-#include <string>
 
 namespace {
 
 // The frame tick asks after the same two windows ten times a second. OpenCV finds a window by
-// walking every widget of the application and comparing names, so the window found last time
-// is remembered and asked directly, for as long as it lives and carries the name.
-struct KnownWindow {
-    std::string name;
-    QPointer<QWidget> widget;
-};
-std::array<KnownWindow, 4> g_knownWindows;
+// walking every widget of the application and comparing names, so the windows found last are
+// remembered and asked directly, for as long as they live and carry the name.
+std::array<QPointer<QWidget>, 4> g_knownWindows;
 size_t g_nextKnownWindow = 0;
 
 QWidget* FindImageWindow(const char* name) {
-    for (const KnownWindow& known : g_knownWindows)
-        if (known.widget && known.name == name && known.widget->objectName() == QLatin1String(name))
-            return known.widget;
+    for (const QPointer<QWidget>& known : g_knownWindows)
+        if (known && known->objectName() == QLatin1String(name)) return known;
 
     void* handle = cvGetWindowHandle(name);
     if (!handle) return nullptr;
     // The Qt highgui hands out its window widget as the handle. It is only taken for one after
     // it has been found among the application's top-level widgets.
-    QWidget* widget = nullptr;
-    for (QWidget* candidate : QApplication::topLevelWidgets())
-        if (static_cast<void*>(candidate) == handle) widget = candidate;
-    if (!widget) return nullptr;
-    KnownWindow& slot = g_knownWindows[g_nextKnownWindow++ % g_knownWindows.size()];
-    slot.name = name;
-    slot.widget = widget;
-    return widget;
+    for (QWidget* candidate : QApplication::topLevelWidgets()) {
+        if (static_cast<void*>(candidate) != handle) continue;
+        g_knownWindows[g_nextKnownWindow++ % g_knownWindows.size()] = candidate;
+        return candidate;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
 bool IsImageWindowOpen(const char* name) {
-    if (QWidget* window = FindImageWindow(name)) {
-        if (window->isVisible()) return true;
-    } else if (!cvGetWindowHandle(name)) {
-        return false;
-    } else if (cvGetWindowProperty(name, CV_WND_PROP_VISIBLE) > 0) {
-        return true;
-    }
+    QWidget* window = FindImageWindow(name);
+    if (!window) return false;
+    if (window->isVisible()) return true;
     cvDestroyWindow(name);
     return false;
 }

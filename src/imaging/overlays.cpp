@@ -82,8 +82,7 @@ struct Geometry {
 };
 
 struct PaintedOverlay {
-    bool recorded = false;
-    Geometry geometry{};
+    Geometry geometry{};  // of the list; none before the first, as no paintable picture is empty
     std::vector<PaintedRun> runs;
 };
 
@@ -114,7 +113,6 @@ void Record(PaintedOverlay& overlay, const Geometry& geometry, Draw draw) {
         }
     }
     overlay.geometry = geometry;
-    overlay.recorded = true;
 }
 
 template <typename Draw>
@@ -124,7 +122,7 @@ void PaintWhite(IplImage* frame, PaintedOverlay& overlay, Draw draw) {
         return;
     }
     const Geometry geometry{frame->width, frame->height, frame->widthStep};
-    if (!overlay.recorded || !(overlay.geometry == geometry)) Record(overlay, geometry, draw);
+    if (!(overlay.geometry == geometry)) Record(overlay, geometry, draw);
     auto* data = reinterpret_cast<uint8_t*>(frame->imageData);
     for (const PaintedRun& run : overlay.runs) std::fill_n(data + run.offset, run.length, 255);
 }

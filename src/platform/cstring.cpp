@@ -8,25 +8,12 @@
 namespace {
 
 // In the program's wide format strings %s and %c take wide arguments, as on Windows; the C
-// library's wide printf wants %ls and %lc for those.
+// library's wide printf wants %ls and %lc for those. Returns the converted format, or an empty
+// string when nothing needs converting and the format is used as it is (the read-outs format
+// numbers at every frame tick without building a copy).
 std::wstring ToLibraryFormat(const wchar_t* format) {
     std::wstring out;
-    for (const wchar_t* p = format; *p; ++p) {
-        out += *p;
-        if (*p != L'%') continue;
-        if (p[1] == L'%') {
-            out += *++p;
-            continue;
-        }
-        while (p[1] && std::wcschr(L"-+ #0123456789.*", p[1])) out += *++p;
-        if (p[1] == L's' || p[1] == L'c') out += L'l';
-    }
-    return out;
-}
-
-// True when ToLibraryFormat would change the format. The read-outs format numbers many times a
-// second; their formats are used as they are, without building a copy.
-bool HasTextConversion(const wchar_t* format) {
+    const wchar_t* copied = format;  // the format before this point is in out
     for (const wchar_t* p = std::wcschr(format, L'%'); p; p = std::wcschr(p, L'%')) {
         ++p;
         if (*p == L'%') {
@@ -34,17 +21,21 @@ bool HasTextConversion(const wchar_t* format) {
             continue;
         }
         while (*p && std::wcschr(L"-+ #0123456789.*", *p)) ++p;
-        if (*p == L's' || *p == L'c') return true;
+        if (*p == L's' || *p == L'c') {
+            out.append(copied, p);
+            out += L'l';
+            copied = p;
+        }
     }
-    return false;
+    if (!out.empty()) out.append(copied);
+    return out;
 }
 
 }  // namespace
 
 void CString::Format(const wchar_t* format, ...) {
     if (!format) format = L"";
-    std::wstring converted;
-    if (HasTextConversion(format)) converted = ToLibraryFormat(format);
+    const std::wstring converted = ToLibraryFormat(format);
     const wchar_t* libraryFormat = converted.empty() ? format : converted.c_str();
 
     wchar_t buffer[1024];

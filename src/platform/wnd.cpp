@@ -152,8 +152,6 @@ void CWnd::SetWindowText(LPCTSTR text) {
 CString CWnd::GetWindowText() const {
     if (!widget_) return {};
     if (widget_->isWindow()) return CString(widget_->windowTitle().toStdWString());
-    if (const auto* label = qobject_cast<const QLabel*>(widget_))
-        return CString(label->text().toStdWString());
     return CString(widget_->property("text").toString().toStdWString());
 }
 
