@@ -28,20 +28,27 @@ bool CopyReadyFrame(IplImage* frame, const CamLinkApi& camLink, CameraSlot slot)
 
 }  // namespace
 
-void GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
-               const OverlayOptions& overlays) {
+bool FetchFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot) {
     if (frame) cvReleaseImage(&frame);
     frame = cvCreateImage(cvSize(kFrameWidth, kFrameHeight), IPL_DEPTH_8U, 1);
     // The picture is black where no frame is ready. A frame covers every pixel (the image is
     // 640 bytes a row, without padding), so the black fill is only needed without one.
-    if (!CopyReadyFrame(frame, camLink, slot))
-        cvRectangle(frame, cvPoint(0, 0), cvPoint(kFrameWidth, kFrameHeight), kBlack, CV_FILLED, 8,
-                    0);
+    if (CopyReadyFrame(frame, camLink, slot)) return true;
+    cvRectangle(frame, cvPoint(0, 0), cvPoint(kFrameWidth, kFrameHeight), kBlack, CV_FILLED, 8, 0);
+    return false;
+}
 
-    if (drawOverlays != 1) return;
+void DrawOverlays(IplImage* frame, const OverlayOptions& overlays) {
     if (overlays.centerGuide) DrawCenterGuide(frame, overlays.leftHanded);
     if (overlays.gridGuide) DrawGrid(frame);
     if (overlays.focusTool) DrawFocusMarker(frame);
+}
+
+bool GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
+               const OverlayOptions& overlays) {
+    const bool fromCamera = FetchFrame(frame, camLink, slot);
+    if (drawOverlays == 1) DrawOverlays(frame, overlays);
+    return fromCamera;
 }
 
 void OnLiveWindowMouse(int event, int x, int y, int /*flags*/, void* /*userData*/) {

@@ -15,9 +15,14 @@ struct OverlayOptions {
 };
 
 /// Releases frame (when not null), creates a new 640 x 480 8-bit one-channel image in it, fills
-/// it black, copies the slot's newest frame into it when the module reports one ready, and draws
-/// the enabled overlays when drawOverlays == 1. Never calls a null entry of camLink.
-void GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
+/// it black and copies the slot's newest frame into it when the module reports one ready. True
+/// when the picture is a camera frame, false when it is the black fill. Never calls a null entry
+/// of camLink.
+bool FetchFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot);
+/// Draws the enabled overlays into frame: centre guide, grid, then the focus marker.
+void DrawOverlays(IplImage* frame, const OverlayOptions& overlays);
+/// FetchFrame, then DrawOverlays when drawOverlays == 1. Returns what FetchFrame returned.
+bool GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
                const OverlayOptions& overlays);
 
 /// The centre guide: rows h/2 - 12 and h/2 + 12, columns 30 and w - 30, and the SCREEN marker.
