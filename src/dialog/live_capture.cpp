@@ -106,8 +106,8 @@ void CVantrelDlg::StopCamera() {
 
 void CVantrelDlg::GrabFrame(CameraSlot slot, int drawOverlays) {
     if (!m_bCameraRunning) return;
-    ::GrabFrame(m_pFrame, m_camLink, slot, drawOverlays,
-                {m_bCenterGuide, m_bGridGuide, m_bFocusTool, m_bLeftHanded});
+    m_bFrameFromCamera = ::GrabFrame(m_pFrame, m_camLink, slot, drawOverlays,
+                                     {m_bCenterGuide, m_bGridGuide, m_bFocusTool, m_bLeftHanded});
 }
 
 void CVantrelDlg::OnTimer(UINT_PTR id) {

@@ -1,6 +1,6 @@
 // Save Image and Show Sample.
+#include <cstring>
 #include <string>
-#include <vector>
 
 #include "dialog/vantrel_dlg.h"
 #include "imaging/samples.h"
@@ -17,30 +17,46 @@ struct Snapshot {
     const char* file;
 };
 
+std::wstring NoPictureMessage(const char* file) {
+    const std::wstring name = platform::FromUtf8(file);
+    return g_bKoreanUi ? L"카메라가 영상을 보내지 않아 " + name + L" 파일을 저장하지 않았습니다."
+                       : L"The camera delivered no picture: " + name + L" was not saved.";
+}
+
+std::wstring WriteFailureMessage(const char* file, int error) {
+    const std::wstring name = platform::FromUtf8(file);
+    const std::wstring folder = platform::FromUtf8(SnapshotFolder(file));
+    const std::wstring reason = platform::FromUtf8(std::strerror(error));
+    return g_bKoreanUi ? folder + L" 폴더에 " + name + L" 이미지를 저장하지 못했습니다: " + reason
+                       : L"Cannot save image " + name + L" in " + folder + L": " + reason;
+}
+
 }  // namespace
 
 void CVantrelDlg::SaveImages() {
     if (!m_bCameraRunning || !m_pFrame) return;
     KillTimer(ID_TIMER_FRAME);
 
+    // A camera that delivered nothing leaves its file as it was: the black fill would replace a
+    // good snapshot. Every problem goes into one message, shown once the timer runs again.
     const Snapshot right[2] = {{kSlotRightSide, "rr.png"}, {kSlotRightTop, "rt.png"}};
     const Snapshot left[2] = {{kSlotLeftSide, "ll.png"}, {kSlotLeftTop, "lt.png"}};
-    std::wstring failed;
+    std::wstring problems;
     for (const Snapshot& snapshot : m_bLeftHanded == 0 ? right : left) {
         GrabFrame(snapshot.slot, 0);
-        if (!m_pFrame || !SaveSnapshot(snapshot.file, m_pFrame)) {
-            if (!failed.empty()) failed += L", ";
-            failed += platform::FromUtf8(snapshot.file);
+        std::wstring problem;
+        if (!m_pFrame || !m_bFrameFromCamera) {
+            problem = NoPictureMessage(snapshot.file);
+        } else if (const int error = SaveSnapshot(snapshot.file, m_pFrame)) {
+            problem = WriteFailureMessage(snapshot.file, error);
         }
+        if (problem.empty()) continue;
+        if (!problems.empty()) problems += L"\n";
+        problems += problem;
     }
 
     SetTimer(ID_TIMER_FRAME, kFramePeriodAfterSnapshotMs, nullptr);
-    if (!failed.empty()) {
-        CString text;
-        text.Format(g_bKoreanUi ? L"이미지를 저장하지 못했습니다: %s" : L"Cannot save image: %s",
-                    failed.c_str());
-        MessageBox(text);
-    }
+    if (!problems.empty()) MessageBox(problems.c_str());
 }
 
 void CVantrelDlg::ShowSamples() { ShowSamplePictures(SampleImageSet, m_bLeftHanded); }

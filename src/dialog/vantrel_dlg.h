@@ -107,6 +107,8 @@ private:
     CStatic m_staticSideExposure;
     CStatic m_staticTopGain;
     CStatic m_staticTopExposure;
+    // Whether the last GrabFrame gave a camera frame rather than the black no-frame fill.
+    bool m_bFrameFromCamera = false;
 };
 
 /// True when the texts that code produces are Korean.

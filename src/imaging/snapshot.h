@@ -1,12 +1,16 @@
-// Writing snapshots: OpenCV 2's cvSaveImage, and a save that never leaves a truncated file.
+// Writing snapshots: the picture is encoded in memory, written to a new file beside the old one
+// and renamed over it once it is safely on disk, so a snapshot is written whole or not at all.
 #pragma once
 
 #include <opencv2/core/core_c.h>
 
-/// Writes image to filename in the format its extension names, as OpenCV 2's cvSaveImage did.
-/// Returns non-zero on success.
-int cvSaveImage(const char* filename, const CvArr* image, const int* params = nullptr);
+#include <string>
 
-/// Writes image as fileName by way of a temporary file in the same folder, renamed over the old
-/// file once complete: a failed or interrupted save leaves the old file, or none, never a part.
-bool SaveSnapshot(const char* fileName, const IplImage* image);
+/// Writes image as fileName, in the format its extension names (".png"). Returns 0 once the new
+/// file has replaced the old one, else the errno value of the step that failed; the old file is
+/// then untouched and no temporary file is left. (A failure to sync the folder, the last step,
+/// comes after the rename: it is reported, and the new file stays.)
+int SaveSnapshot(const char* fileName, const IplImage* image);
+
+/// The absolute folder that fileName lies in, for messages: the working folder for a bare name.
+std::string SnapshotFolder(const std::string& fileName);

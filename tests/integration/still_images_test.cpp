@@ -4,13 +4,17 @@
 #include <QWidget>
 #include <opencv2/highgui/highgui_c.h>
 #include <opencv2/imgcodecs.hpp>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "dialog_fixture.h"
 #include "platform/message_box.h"
+#include "platform/module_loader.h"
 #include "res/samples.h"
 
 namespace fs = std::filesystem;
@@ -49,6 +53,10 @@ protected:
         cv::minMaxLoc(read, &lowest, &highest);
         EXPECT_EQ(lowest, DefaultFramePixel(slot)) << file;
         EXPECT_EQ(highest, DefaultFramePixel(slot)) << file;
+    }
+    static std::string ReadAll(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     fs::path previous_;
     fs::path folder_;
@@ -101,11 +109,12 @@ TEST_F(StillImagesTest, SaveDoesNothingWhileIdleOrBeforeTheFirstTick) {
     EXPECT_EQ(dialog.TimerPeriod(1001), 110);
 }
 
-TEST_F(StillImagesTest, UnwritableSnapshotIsReportedAfterBothAttempts) {
+TEST_F(StillImagesTest, CameraWithoutAPictureKeepsItsFileAndTheOtherIsWritten) {
     CVantrelDlg& dialog = Open();
     Click(IDC_BTN_START);
     Tick();
-    fs::create_directory(folder_ / "rr.png");  // rr.png cannot be replaced; rt.png can
+    { std::ofstream old(folder_ / "rr.png"); old << "older"; }
+    Double().SetFrameReady(0, 0);  // the side camera has delivered nothing
     int periodWhenShown = 0;
     platform::SetMessageBoxHook([&](const std::wstring& text, const std::wstring&) {
         messages_.push_back(text);
@@ -113,22 +122,50 @@ TEST_F(StillImagesTest, UnwritableSnapshotIsReportedAfterBothAttempts) {
         return IDOK;
     });
     Click(IDC_BTN_SAVE_IMAGE);
-    EXPECT_EQ(messages_, std::vector<std::wstring>{L"이미지를 저장하지 못했습니다: rr.png"});
-    EXPECT_EQ(periodWhenShown, 330);
+    EXPECT_EQ(messages_, std::vector<std::wstring>{
+                             L"카메라가 영상을 보내지 않아 rr.png 파일을 저장하지 않았습니다."});
+    EXPECT_EQ(periodWhenShown, 330);  // the box is shown with the frame timer armed again
+    EXPECT_EQ(ReadAll(folder_ / "rr.png"), "older");
     EXPECT_EQ(Files(), (std::vector<std::string>{"rr.png", "rt.png"}));
     ExpectRawFrame("rt.png", 2);
+}
 
-    // A working folder that has gone: both files are named.
-    fs::current_path(previous_);
-    fs::path gone = folder_ / "gone";
-    fs::create_directory(gone);
-    fs::current_path(gone);
-    fs::remove(gone);
-    messages_.clear();
+TEST_F(StillImagesTest, FileSizeLimitKeepsTheOldFilesAndNamesFolderAndReason) {
+    SetLocale("en_US.UTF-8");
+    UseLanguagePack();
+    Open();
+    Click(IDC_BTN_START);
+    Tick();
+    for (const char* file : {"rr.png", "rt.png"}) {
+        std::ofstream old(folder_ / file);
+        old << "older " << file;
+    }
+    // A limit one byte below either new picture, which a write past it exceeds with EFBIG.
+    size_t smallest = SIZE_MAX;
+    for (int slot : {0, 2}) {
+        std::vector<uchar> png;
+        ASSERT_TRUE(cv::imencode(
+            ".png", cv::Mat(480, 640, CV_8UC1, cv::Scalar(DefaultFramePixel(slot))), png));
+        smallest = std::min(smallest, png.size());
+    }
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = smallest - 1;
+    void (*previousHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     Click(IDC_BTN_SAVE_IMAGE);
-    EXPECT_EQ(messages_, std::vector<std::wstring>{L"이미지를 저장하지 못했습니다: rr.png, rt.png"});
-    EXPECT_EQ(dialog.TimerPeriod(1001), 330);
-    fs::current_path(folder_);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(Files(), (std::vector<std::string>{"rr.png", "rt.png"}));
+    EXPECT_EQ(ReadAll(folder_ / "rr.png"), "older rr.png");
+    EXPECT_EQ(ReadAll(folder_ / "rt.png"), "older rt.png");
+    const std::wstring folder = fs::canonical(folder_).wstring();
+    const std::wstring reason = platform::FromUtf8(std::strerror(EFBIG));
+    EXPECT_EQ(messages_, std::vector<std::wstring>{
+                             L"Cannot save image rr.png in " + folder + L": " + reason +
+                             L"\nCannot save image rt.png in " + folder + L": " + reason});
 }
 
 TEST_F(StillImagesTest, ShowSampleOpensThePairOfTheHandednessAtFullSize) {

@@ -1,8 +1,12 @@
 // Snapshot files and the reference pictures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <opencv2/imgcodecs.hpp>
@@ -40,6 +44,11 @@ protected:
     fs::path folder;
 };
 
+std::string ReadAll(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 void FillGradient(IplImage* image) {
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) image->imageData[y * 640 + x] = static_cast<char>((x + 3 * y) & 0xFF);
@@ -47,41 +56,64 @@ void FillGradient(IplImage* image) {
 
 }  // namespace
 
-TEST_F(ScratchFolder, SnapshotIsAnExactGreyPngThatReplacesTheOldFile) {
+TEST_F(ScratchFolder, SnapshotIsAnExactGreyPngWithTheModeTheUmaskGives) {
     Image picture;
     FillGradient(picture.image);
     const std::string file = (folder / "rr.png").string();
     { std::ofstream old(file); old << "an older snapshot"; }
-    ASSERT_TRUE(SaveSnapshot(file.c_str(), picture.image));
-    EXPECT_EQ(Entries(), std::vector<std::string>{"rr.png"});  // no temporary file left behind
-    const cv::Mat read = cv::imread(file, cv::IMREAD_UNCHANGED);
-    ASSERT_EQ(read.type(), CV_8UC1);
-    ASSERT_EQ(read.cols, 640);
-    ASSERT_EQ(read.rows, 480);
-    EXPECT_EQ(cv::norm(read, cv::cvarrToMat(picture.image), cv::NORM_INF), 0.0);
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        const mode_t previous = umask(mask);
+        const int error = SaveSnapshot(file.c_str(), picture.image);
+        umask(previous);
+        ASSERT_EQ(error, 0) << std::strerror(error);
+        EXPECT_EQ(Entries(), std::vector<std::string>{"rr.png"});  // no temporary file left behind
+        struct stat status {};
+        ASSERT_EQ(stat(file.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+        const cv::Mat read = cv::imread(file, cv::IMREAD_UNCHANGED);
+        ASSERT_EQ(read.type(), CV_8UC1);
+        ASSERT_EQ(read.cols, 640);
+        ASSERT_EQ(read.rows, 480);
+        EXPECT_EQ(cv::norm(read, cv::cvarrToMat(picture.image), cv::NORM_INF), 0.0);
+    }
 }
 
-TEST_F(ScratchFolder, FailedSnapshotLeavesNoPartialFile) {
+TEST_F(ScratchFolder, FailedSnapshotLeavesTheOldFileAndNoTemporary) {
     Image picture;
     FillGradient(picture.image);
+    const std::string file = (folder / "rr.png").string();
+    { std::ofstream old(file); old << "an older snapshot"; }
+
+    // A folder the user may not write to. Root writes anywhere, so as root a child process that
+    // has become nobody tries it.
+    int error = -1;
+    if (geteuid() == 0) {
+        fs::permissions(folder, fs::perms(0755));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(255);
+            _exit(SaveSnapshot(file.c_str(), picture.image));
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 255) GTEST_SKIP() << "cannot become the user nobody";
+        error = WEXITSTATUS(status);
+    } else {
+        fs::permissions(folder, fs::perms(0555));
+        error = SaveSnapshot(file.c_str(), picture.image);
+        fs::permissions(folder, fs::perms(0755));
+    }
+    EXPECT_EQ(error, EACCES) << std::strerror(error);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"rr.png"});
+    EXPECT_EQ(ReadAll(file), "an older snapshot");
+
     // A folder in the file's place: the finished picture cannot be put there.
     fs::create_directory(folder / "rt.png");
-    EXPECT_FALSE(SaveSnapshot((folder / "rt.png").string().c_str(), picture.image));
-    EXPECT_EQ(Entries(), std::vector<std::string>{"rt.png"});
+    EXPECT_EQ(SaveSnapshot((folder / "rt.png").string().c_str(), picture.image), EISDIR);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"rr.png", "rt.png"}));
     EXPECT_TRUE(fs::is_directory(folder / "rt.png"));
-    // A folder that does not exist.
-    EXPECT_FALSE(SaveSnapshot((folder / "gone" / "rr.png").string().c_str(), picture.image));
-    EXPECT_FALSE(SaveSnapshot(nullptr, picture.image));
-    EXPECT_FALSE(SaveSnapshot((folder / "x.png").string().c_str(), nullptr));
-    EXPECT_EQ(Entries(), std::vector<std::string>{"rt.png"});
-}
-
-TEST_F(ScratchFolder, SaveImageShimWritesTheFormatOfTheExtension) {
-    Image picture;
-    FillGradient(picture.image);
-    EXPECT_EQ(cvSaveImage((folder / "a.png").string().c_str(), picture.image), 1);
-    EXPECT_EQ(cvSaveImage((folder / "no-such" / "a.png").string().c_str(), picture.image), 0);
-    EXPECT_EQ(cvSaveImage((folder / "a.unknown").string().c_str(), picture.image), 0);
 }
 
 TEST(SamplePictures, PreparedPictureHasTheBytesGuideLinesAndLabel) {
