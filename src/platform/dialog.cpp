@@ -111,6 +111,9 @@ CRect MapWithFont(const QFont& font, const CRect& units) {
 }
 
 
+// What the widget layer sends when the window menu is asked for: x in wParam, y in lParam.
+constexpr UINT kWindowMenuRequest = 0x007B;
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -293,7 +296,61 @@ void CDialog::FocusFirstTabStop() {
     }
 }
 
+void CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        SendMessage(message, wParam, lParam);
+        return;
+    }
+    const bool command = message != WM_TIMER;
+    if (command && handlersRunning_ > 0) {
+        HeldCommand held{message, wParam, lParam, {}};
+        if (message == WM_NOTIFY && lParam) held.header = *reinterpret_cast<const NMHDR*>(lParam);
+        held_.push_back(held);
+        return;
+    }
+    Run(message, wParam, lParam);
+    if (handlersRunning_ == 0) RunHeldCommands();
+}
+
+void CDialog::Run(UINT message, WPARAM wParam, LPARAM lParam) {
+    ++handlersRunning_;
+    if (message == kWindowMenuRequest)
+        OpenWindowMenu(static_cast<int>(wParam), static_cast<int>(lParam));
+    else
+        SendMessage(message, wParam, lParam);
+    --handlersRunning_;
+}
+
+void CDialog::RunHeldCommands() {
+    while (!held_.empty()) {
+        HeldCommand command = held_.front();
+        held_.pop_front();
+        if (!dialogWidget_ || ended_) continue;
+        if (!StillApplies(command)) continue;
+        if (command.message == WM_NOTIFY) command.lParam = reinterpret_cast<LPARAM>(&command.header);
+        Run(command.message, command.wParam, command.lParam);
+    }
+}
+
+bool CDialog::StillApplies(const HeldCommand& command) const {
+    // A click counts only on a control that could still be clicked: one the handler before it
+    // disabled or hid would not have taken it.
+    int id = 0;
+    if (command.message == WM_COMMAND && HIWORD(command.wParam) == BN_CLICKED)
+        id = LOWORD(command.wParam);
+    else if (command.message == WM_NOTIFY)
+        id = static_cast<int>(command.header.idFrom);
+    if (id == 0 || id == IDOK || id == IDCANCEL) return true;
+    const CWnd* control = ControlById(id);
+    return control && control->IsWindowEnabled() && control->IsWindowVisible();
+}
+
 void CDialog::ShowWindowMenu(int x, int y) {
+    // The menu runs a loop of its own; it is not opened in the middle of a handler.
+    Dispatch(kWindowMenuRequest, static_cast<WPARAM>(x), static_cast<LPARAM>(y));
+}
+
+void CDialog::OpenWindowMenu(int x, int y) {
     if (!windowMenu_ || !dialogWidget_) return;
     QMenu menu(dialogWidget_);
     QObject::connect(menu.addAction(StandardCloseText()), &QAction::triggered,

@@ -1,6 +1,7 @@
 // CDialog: a dialog built from its template, run modally or created for tests.
 #pragma once
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -45,10 +46,13 @@ public:
     /// Dialog units to pixels, as the dialog's font maps them.
     CRect MapDialogRect(const CRect& dialogUnits) const;
 
-    /// Entry points for the widget layer.
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-        return SendMessage(message, wParam, lParam);
-    }
+    /// Entry point for the widget layer: what a person does to the dialog (clicks, slider
+    /// releases, Enter and Escape, window-menu commands, the close box), its timers and its
+    /// painting. Handlers may run event loops of their own (a message box, a window being
+    /// created); a command that arrives while a command or timer handler runs is held back and
+    /// runs after that handler has returned, if its control is still enabled then.
+    void Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    /// Opens the window menu at a screen position, or once the running handler has returned.
     void ShowWindowMenu(int x, int y);
     UINT_PTR SetDialogTimer(UINT_PTR id, UINT elapse);
     BOOL KillDialogTimer(UINT_PTR id);
@@ -64,6 +68,17 @@ private:
     friend class CWnd;
     bool BuildFromTemplate();
     void FocusFirstTabStop();
+    // A command held back while a handler runs; a notification keeps its own copy of the header.
+    struct HeldCommand {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        NMHDR header;
+    };
+    void Run(UINT message, WPARAM wParam, LPARAM lParam);
+    void RunHeldCommands();
+    bool StillApplies(const HeldCommand& command) const;
+    void OpenWindowMenu(int x, int y);
 
     UINT templateId_;
     CWnd* parent_;
@@ -75,4 +90,6 @@ private:
     HICON icons_[2] = {nullptr, nullptr};
     intptr_t result_ = 0;
     bool ended_ = false;
+    int handlersRunning_ = 0;
+    std::deque<HeldCommand> held_;
 };

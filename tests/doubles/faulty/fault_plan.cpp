@@ -76,6 +76,9 @@ std::string Apply(std::string_view key, std::string_view value, FaultPlan& plan)
     } else if (key == "delay") {
         if (!ParseNumber(value, plan.delayMs) || plan.delayMs < 0)
             return "delay wants milliseconds";
+    } else if (key == "init-delay") {
+        if (!ParseNumber(value, plan.initDelayMs) || plan.initDelayMs < 0)
+            return "init-delay wants milliseconds";
     } else {
         return "unknown key";
     }

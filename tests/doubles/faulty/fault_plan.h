@@ -25,6 +25,7 @@ struct FaultPlan {
     std::map<std::string, FloatFault> floats;
     std::map<std::string, IntFault> ints;
     int delayMs = 0;
+    int initDelayMs = 0;  // InitDevice alone, on top of delayMs
 
     template <typename Fault>
     static std::optional<Fault> For(const std::map<std::string, Fault>& faults, const char* name) {

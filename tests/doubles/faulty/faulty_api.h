@@ -18,6 +18,12 @@
 //   int=<mode>[@Name]     INT reads of Name (every INT read without @Name): silent (return 1,
 //                         write nothing) or fail (return 0, write nothing); may repeat
 //   delay=<ms>            every export call sleeps that long before it answers
+//   init-delay=<ms>       InitDevice sleeps that long (as a real camera's does while it
+//                         searches and opens the cameras), after it has read the faults
+//
+// VANTREL_FAULTY_TRACE names a file that receives one line per export call, in call order:
+// the export's name without "QxCamLink_", and for StartDevice the pair and the result
+// ("StartDevice 0 1"). End-to-end tests read it to see what the program did to the device.
 //
 // A text that does not parse leaves the module healthy and is reported by FaultyCam_ConfigError.
 //

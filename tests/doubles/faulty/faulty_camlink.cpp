@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -81,9 +83,23 @@ struct Device {
     // Counts the call, waits when asked to and checks the arguments every feature call shares.
     void Enter(const char* exportName) {
         ++calls[exportName];
+        if (!std::string_view(exportName).starts_with("QxCamLink_StartDevice")) Trace(exportName);
         if (plan.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(plan.delayMs));
         if (released && std::string(exportName) != "QxCamLink_InitDevice")
             Violation(std::string(exportName) + " after ReleaseDevice");
+    }
+
+    // Appends a line to the trace file, when one is named.
+    static void Trace(const std::string& exportName) {
+        const char* path = std::getenv("VANTREL_FAULTY_TRACE");
+        if (!path || !*path) return;
+        if (FILE* trace = std::fopen(path, "a")) {
+            const std::string_view prefix = "QxCamLink_";
+            std::string line = exportName;
+            if (std::string_view(line).starts_with(prefix)) line.erase(0, prefix.size());
+            std::fprintf(trace, "%s\n", line.c_str());
+            std::fclose(trace);
+        }
     }
 
     bool FeatureArguments(const char* exportName, const char* name, int slot, const void* out) {
@@ -153,6 +169,20 @@ float FaultyFloat(FloatFault fault) {
     return 0.0f;
 }
 
+// StartDevice itself: starts the pair unless a fault refuses it.
+int StartPair(Device& device, int pair) {
+    if (!device.initialised) {
+        device.Violation("StartDevice before InitDevice");
+        return 0;
+    }
+    const int call = device.startCalls++;
+    if (device.plan.start == StartFault::kFailAlways) return 0;
+    if (device.plan.start == StartFault::kAlternate && call % 2 == 0) return 0;
+    if (pair != 0 && pair != 1) return 0;
+    for (int slot = 0; slot < kSlots; ++slot) device.started[slot] = slot % 2 == pair;
+    return 1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -166,6 +196,8 @@ int QxCamLink_InitDevice(void) {
     Device& device = State();
     device.Enter("QxCamLink_InitDevice");
     device.ReadFaults();
+    if (device.plan.initDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(device.plan.initDelayMs));
     device.initialised = true;
     device.released = false;
     return 1;
@@ -174,16 +206,9 @@ int QxCamLink_InitDevice(void) {
 int QxCamLink_StartDevice(int pair) {
     Device& device = State();
     device.Enter("QxCamLink_StartDevice");
-    if (!device.initialised) {
-        device.Violation("StartDevice before InitDevice");
-        return 0;
-    }
-    const int call = device.startCalls++;
-    if (device.plan.start == StartFault::kFailAlways) return 0;
-    if (device.plan.start == StartFault::kAlternate && call % 2 == 0) return 0;
-    if (pair != 0 && pair != 1) return 0;
-    for (int slot = 0; slot < kSlots; ++slot) device.started[slot] = slot % 2 == pair;
-    return 1;
+    const int started = StartPair(device, pair);
+    Device::Trace("StartDevice " + std::to_string(pair) + " " + std::to_string(started));
+    return started;
 }
 
 int QxCamLink_StopDevice(void) {

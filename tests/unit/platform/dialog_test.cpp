@@ -144,6 +144,25 @@ TEST_F(PlatformDialog, UserActionsArriveThroughTheMessageMap) {
     EXPECT_EQ(dialog.events.size(), 3u);
 }
 
+// A handler that runs an event loop (a message box, a window being created) sees the clicks and
+// keys that arrive meanwhile only after it has returned, and a click on a control it has
+// disabled is dropped.
+TEST_F(PlatformDialog, CommandsArrivingWhileAHandlerRunsWaitUntilItHasReturned) {
+    dialog.events.clear();
+    dialog.duringButton = [this] {
+        QTest::mouseClick(Control(kButton), Qt::LeftButton);
+        QTest::mouseClick(Control(kCheck), Qt::LeftButton, {}, QPoint(6, Control(kCheck)->height() / 2));
+        QTest::mousePress(Control(kSlider), Qt::LeftButton);
+        QTest::mouseRelease(Control(kSlider), Qt::LeftButton);
+        QTest::keyClick(dialog.GetWidget(), Qt::Key_Escape);
+        dialog.button.EnableWindow(FALSE);
+        dialog.events.push_back("button done");
+    };
+    QTest::mouseClick(Control(kButton), Qt::LeftButton);
+    EXPECT_EQ(dialog.events, (std::vector<std::string>{"button", "button done", "check",
+                                                       "release 12", "cancel"}));
+}
+
 TEST_F(PlatformDialog, TabWalksTheTemplateOrderFromTheFirstEnabledTabStop) {
     EXPECT_EQ(QApplication::focusWidget(), Control(kButton));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -1,7 +1,9 @@
 // A small dialog of the test's own, built through the platform layer like the program's.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dialog.h"
@@ -22,7 +24,12 @@ public:
     CSliderCtrl slider;
     int ticksBeforeClose = -1;  // closes the running message box after this many ticks
 
-    void OnButton() { events.push_back("button"); }
+    std::function<void()> duringButton;  // runs once inside the next button handler
+
+    void OnButton() {
+        events.push_back("button");
+        if (auto during = std::exchange(duringButton, nullptr)) during();
+    }
     void OnCheck() { events.push_back("check"); }
     void OnRelease(NMHDR* header, LRESULT* result) {
         events.push_back("release " + std::to_string(header->idFrom));
