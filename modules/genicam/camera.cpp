@@ -1,10 +1,14 @@
 #include "genicam/camera.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
 #include "camlink/camlink_exports.h"
+#include "genicam/access.h"
+#include "genicam/frame_rate.h"
 
 namespace vantrel::genicam {
 
@@ -12,43 +16,12 @@ namespace {
 
 constexpr int kStreamBuffers = 4;
 
-bool Has(ArvDevice* device, const char* feature) {
-    Error error;
-    return arv_device_get_feature(device, feature) != nullptr &&
-           arv_device_is_feature_available(device, feature, error.out()) && !error;
-}
-
-std::optional<int64_t> Integer(ArvDevice* device, const char* feature) {
-    if (!Has(device, feature)) return std::nullopt;
-    Error error;
-    const int64_t value = arv_device_get_integer_feature_value(device, feature, error.out());
-    if (error) return std::nullopt;
-    return value;
-}
-
-std::optional<IntRange> Range(ArvDevice* device, const char* feature) {
-    if (!Has(device, feature)) return std::nullopt;
-    Error error;
-    gint64 min = 0;
-    gint64 max = 0;
-    arv_device_get_integer_feature_bounds(device, feature, &min, &max, error.out());
-    if (error) return std::nullopt;
-    const gint64 inc = arv_device_get_integer_feature_increment(device, feature, error.out());
-    if (error) return std::nullopt;
-    return IntRange{min, max, std::max<gint64>(inc, 1)};
-}
-
-bool SetInteger(ArvDevice* device, const char* feature, int64_t value) {
-    if (Integer(device, feature) == value) return true;
-    Error error;
-    arv_device_set_integer_feature_value(device, feature, value, error.out());
-    return !error && Integer(device, feature) == value;
-}
-
-void SetTextIfPresent(ArvDevice* device, const char* feature, const char* value) {
-    if (!Has(device, feature)) return;
-    Error ignored;
-    arv_device_set_string_feature_value(device, feature, value, ignored.out());
+// How long a running camera may give no complete frame before it counts as lost: a long
+// exposure delays every frame by as much.
+std::chrono::microseconds SilenceLimit(double exposureMicroseconds) {
+    const double exposure =
+        std::isfinite(exposureMicroseconds) ? std::clamp(exposureMicroseconds, 0.0, 3600e6) : 0.0;
+    return Camera::kSilenceLimit + std::chrono::microseconds(static_cast<int64_t>(exposure));
 }
 
 // Copies a Mono8 640 x 480 image out of a stream buffer; false for anything else.
@@ -82,11 +55,14 @@ std::unique_ptr<Camera> Camera::Open(const std::string& id, std::string* error) 
         *error = failure ? failure.message() : "cannot be opened";
         return nullptr;
     }
-    return std::unique_ptr<Camera>(new Camera(std::move(camera)));
+    return std::unique_ptr<Camera>(new Camera(id, std::move(camera)));
 }
 
-Camera::Camera(GObjectPtr<ArvCamera> camera)
-    : camera_(std::move(camera)), features_(arv_camera_get_device(camera_.get())) {
+Camera::Camera(std::string id, GObjectPtr<ArvCamera> camera)
+    : id_(std::move(id)),
+      camera_(std::move(camera)),
+      features_(arv_camera_get_device(camera_.get())),
+      settings_(arv_camera_get_device(camera_.get())) {
     controlLostHandler_ =
         g_signal_connect(device(), "control-lost", G_CALLBACK(&Camera::OnControlLost), this);
     for (std::vector<uint8_t>& frame : frames_) frame.assign(kFrameBytes, 0);
@@ -94,6 +70,10 @@ Camera::Camera(GObjectPtr<ArvCamera> camera)
 
 Camera::~Camera() {
     Stop();
+    if (!lost()) {
+        Error error;
+        settings_.Restore(&error);
+    }
     g_signal_handler_disconnect(device(), controlLostHandler_);
     // camera_ goes last: releasing it ends Aravis's threads for the device, so no signal
     // handler can still be running once this object is gone.
@@ -137,14 +117,16 @@ bool Camera::Start(std::string* error) {
     for (int i = 0; i < kStreamBuffers; ++i) {
         arv_stream_push_buffer(stream_.get(), arv_buffer_new_allocate(payload));
     }
-    arv_camera_set_acquisition_mode(camera_.get(), ARV_ACQUISITION_MODE_CONTINUOUS, failure.out());
-    if (!failure) arv_camera_start_acquisition(camera_.get(), failure.out());
+    arv_camera_start_acquisition(camera_.get(), failure.out());
     if (failure) {
         Check(failure);
         *error = std::string("acquisition does not start: ") + failure.message();
         stream_.reset();
         return false;
     }
+    silenceLimit_ = SilenceLimit(Value(Quantity::kExposure).value_or(0.0));
+    lastFrame_ = std::chrono::steady_clock::now();
+    silent_ = false;
     fresh_ = false;
     delivered_ = false;
     return true;
@@ -153,8 +135,9 @@ bool Camera::Start(std::string* error) {
 void Camera::Stop() {
     if (stream_ == nullptr) return;
     if (!lost()) {
-        Error ignored;
-        arv_camera_stop_acquisition(camera_.get(), ignored.out());
+        Error error;
+        arv_camera_stop_acquisition(camera_.get(), error.out());
+        Check(error);
     }
     // Releasing the stream ends its thread and frees the buffers it holds.
     stream_.reset();
@@ -172,33 +155,53 @@ bool Camera::Configure(std::string* error) {
         return false;
     }
 
-    arv_device_set_string_feature_value(device, "PixelFormat", "Mono8", failure.out());
-    const char* format =
-        failure ? nullptr : arv_device_get_string_feature_value(device, "PixelFormat", nullptr);
-    if (format == nullptr || std::string_view(format) != "Mono8") {
+    if (!settings_.SetEntry("PixelFormat", "Mono8", &failure)) {
+        Check(failure);
         *error = std::string("no Mono8 pixel format: ") + failure.message();
         return false;
     }
     // The technician sets exposure and gain; the camera must not change them on its own.
-    SetTextIfPresent(device, "ExposureAuto", "Off");
-    SetTextIfPresent(device, "GainAuto", "Off");
-    arv_camera_clear_triggers(camera_.get(), failure.out());
+    settings_.SetEntry("ExposureAuto", "Off", &failure);
+    settings_.SetEntry("GainAuto", "Off", &failure);
+    ClearTriggers();
 
+    bool placed = false;
     for (const Geometry& geometry : GeometryCandidates(ReadLayout())) {
-        if (Apply(geometry)) return true;
+        placed = Apply(geometry);
+        if (placed) break;
     }
-    *error = "cannot give a 640 x 480 picture";
-    return false;
+    if (!placed) {
+        *error = "cannot give a 640 x 480 picture";
+        return false;
+    }
+    settings_.SetEntry("AcquisitionMode", "Continuous", &failure);
+    RequestFrameRate(device, settings_);
+    return true;
+}
+
+void Camera::ClearTriggers() {
+    ArvDevice* device = this->device();
+    Error error;
+    if (!Has(device, "TriggerSelector")) {
+        settings_.SetEntry("TriggerMode", "Off", &error);
+        return;
+    }
+    guint count = 0;
+    const char** triggers = arv_device_dup_available_enumeration_feature_values_as_strings(
+        device, "TriggerSelector", &count, error.out());
+    for (guint i = 0; i < count; ++i) {
+        settings_.SetSelected("TriggerSelector", triggers[i], "TriggerMode", "Off", &error);
+    }
+    g_free(triggers);
 }
 
 SensorLayout Camera::ReadLayout() {
     ArvDevice* device = this->device();
+    Error ignored;
     // Undo any earlier region and binning, so that the maxima below are the whole sensor's.
-    for (const char* feature : {"OffsetX", "OffsetY"}) {
-        if (Has(device, feature)) SetInteger(device, feature, 0);
-    }
+    for (const char* feature : {"OffsetX", "OffsetY"}) settings_.SetInteger(feature, 0, &ignored);
     for (const char* feature : {"BinningHorizontal", "BinningVertical"}) {
-        if (Has(device, feature)) SetInteger(device, feature, 1);
+        settings_.SetInteger(feature, 1, &ignored);
     }
     const auto extent = [&](const char* maximum, const char* sensor, const char* size) {
         if (const auto value = Integer(device, maximum)) return *value;
@@ -216,22 +219,24 @@ SensorLayout Camera::ReadLayout() {
 
 bool Camera::Apply(const Geometry& geometry) {
     ArvDevice* device = this->device();
+    Error ignored;
     for (const char* feature : {"BinningHorizontal", "BinningVertical"}) {
         if (!Has(device, feature)) {
             if (geometry.binning != 1) return false;
-        } else if (!SetInteger(device, feature, geometry.binning)) {
+        } else if (!settings_.SetInteger(feature, geometry.binning, &ignored)) {
             return false;
         }
     }
-    if (!SetInteger(device, "Width", kFrameWidth) || !SetInteger(device, "Height", kFrameHeight)) {
+    if (!settings_.SetInteger("Width", kFrameWidth, &ignored) ||
+        !settings_.SetInteger("Height", kFrameHeight, &ignored)) {
         return false;
     }
     // Without offsets the picture is the sensor's top left corner.
     if (const auto range = Range(device, "OffsetX")) {
-        SetInteger(device, "OffsetX", AlignDown(geometry.offsetX, *range));
+        settings_.SetInteger("OffsetX", AlignDown(geometry.offsetX, *range), &ignored);
     }
     if (const auto range = Range(device, "OffsetY")) {
-        SetInteger(device, "OffsetY", AlignDown(geometry.offsetY, *range));
+        settings_.SetInteger("OffsetY", AlignDown(geometry.offsetY, *range), &ignored);
     }
     Error error;
     const guint payload = arv_camera_get_payload(camera_.get(), error.out());
@@ -241,7 +246,8 @@ bool Camera::Apply(const Geometry& geometry) {
 
 void Camera::Collect() {
     if (stream_ == nullptr || lost()) return;
-    // Only the newest complete frame matters; every buffer goes straight back to the stream.
+    // Only the newest complete frame matters; every buffer goes straight back to the stream, and
+    // an incomplete one is dropped on its own.
     ArvBuffer* newest = nullptr;
     while (ArvBuffer* buffer = arv_stream_try_pop_buffer(stream_.get())) {
         if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) {
@@ -250,18 +256,32 @@ void Camera::Collect() {
         if (buffer != nullptr) arv_stream_push_buffer(stream_.get(), buffer);
     }
     if (newest == nullptr) return;
-    if (CopyImage(newest, frames_[staged_])) fresh_ = true;
+    if (CopyImage(newest, frames_[staged_])) {
+        fresh_ = true;
+        lastFrame_ = std::chrono::steady_clock::now();
+    }
     arv_stream_push_buffer(stream_.get(), newest);
+}
+
+bool Camera::Silent() {
+    if (silent_ || stream_ == nullptr) return silent_;
+    if (std::chrono::steady_clock::now() - lastFrame_ > silenceLimit_) {
+        silent_ = true;
+        std::fprintf(
+            stderr,
+            "QxCamLink: %s: no complete frame for %.1f s, no picture until the next start\n",
+            id_.c_str(), std::chrono::duration<double>(silenceLimit_).count());
+    }
+    return silent_;
 }
 
 bool Camera::FrameReady() {
     Collect();
-    return fresh_ && !lost();
+    return (fresh_ || delivered_) && !lost() && !Silent();
 }
 
 const uint8_t* Camera::TakeFrame() {
-    Collect();
-    if (lost()) return nullptr;
+    if (!FrameReady()) return nullptr;
     if (fresh_) {
         const int reusable = previous_;
         previous_ = shown_;
@@ -270,7 +290,7 @@ const uint8_t* Camera::TakeFrame() {
         fresh_ = false;
         delivered_ = true;
     }
-    return delivered_ ? frames_[shown_].data() : nullptr;
+    return frames_[shown_].data();
 }
 
 std::optional<double> Camera::Value(Quantity quantity) {
@@ -291,9 +311,13 @@ std::optional<Bounds> Camera::Limits(Quantity quantity) {
 
 bool Camera::Set(Quantity quantity, double value) {
     if (lost()) return false;
+    if (const char* feature = features_.Name(quantity)) settings_.Keep(feature);
     Error error;
     const bool set = features_.Set(quantity, value, &error);
     Check(error);
+    if (set && quantity == Quantity::kExposure) {
+        silenceLimit_ = SilenceLimit(Value(Quantity::kExposure).value_or(value));
+    }
     return set;
 }
 

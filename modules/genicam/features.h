@@ -28,6 +28,8 @@ public:
     std::optional<Bounds> Limits(Quantity quantity, Error* error) const;
     // Sets the value nearest to value that the feature accepts; value must be finite.
     bool Set(Quantity quantity, double value, Error* error) const;
+    // The feature chosen for the quantity, or null.
+    const char* Name(Quantity quantity) const { return At(quantity).name; }
 
 private:
     struct Entry {

@@ -106,10 +106,11 @@ inline bool IsFakeRamp(const uint8_t* frame, int width, int height) {
     return true;
 }
 
-// Polls ready() until it holds, for at most a few seconds: the fake delivers 25 frames a second.
+// Polls ready() until it holds, for at most a few seconds: the fake delivers 20 to 25 frames a
+// second.
 template <typename Ready>
-bool WaitFor(Ready ready) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+bool WaitFor(Ready ready, std::chrono::seconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!ready()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
