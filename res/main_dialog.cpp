@@ -38,13 +38,15 @@ struct Texts {
     const wchar_t* showSample;
     short rightHandedWidth;
     short leftHandedWidth;
+    short sideTemperatureWidth;
+    short topTemperatureWidth;
 };
 
 constexpr Texts kKorean{
     L"카메라 시작",    L"민감도조정",     L"노출시간조정",   L"카메라",
     L"카메라 정지",    L"이미지저장",     L"표시선 보이기",  L"눈금선 보이기",
     L"촛점도구",       L"오른손 시스템",  L"왼손 시스템",    L"카메라 온도",
-    L"Side 온도 : -",  L"Top 온도 : -",   L"예시이미지 보기", 53, 50,
+    L"Side 온도 : -",  L"Top 온도 : -",   L"예시이미지 보기", 53, 50, 75, 59,
 };
 
 constexpr Texts kEnglish{
@@ -52,6 +54,9 @@ constexpr Texts kEnglish{
     L"Stop Camera",     L"Save Image",     L"Center Guidline",     L"Grid Guidline",
     L"Focus",           L"Right-handed System", L"Left-handed System", L"Camera temperature",
     L"Side Camera : -", L"Top Camera : -", L"Show Sample",         80, 80,
+    // "Side Temperature : 35.123" needs more room than the Korean read-out; the two labels
+    // share the group's width.
+    100, 90,
 };
 
 constexpr size_t kControlCount = 28;
@@ -75,8 +80,8 @@ constexpr std::array<ControlTemplate, kControlCount> MakeControls(const Texts& t
         {ControlKind::PushButton, IDC_BTN_RIGHT_HANDED, t.rightHanded, 12, 18, t.rightHandedWidth, 14, kPush},
         {ControlKind::PushButton, IDC_BTN_LEFT_HANDED, t.leftHanded, 95, 19, t.leftHandedWidth, 14, kPush},
         {ControlKind::GroupBox, IDC_STATIC, t.temperatureGroup, 4, 127, 205, 36, kGroup},
-        {ControlKind::Label, IDC_STATIC_SIDE_TEMP, t.sideTemperature, 11, 145, 75, 8, kLabel},
-        {ControlKind::Label, IDC_STATIC_TOP_TEMP, t.topTemperature, 115, 145, 59, 8, kLabel},
+        {ControlKind::Label, IDC_STATIC_SIDE_TEMP, t.sideTemperature, 11, 145, t.sideTemperatureWidth, 8, kLabel},
+        {ControlKind::Label, IDC_STATIC_TOP_TEMP, t.topTemperature, 115, 145, t.topTemperatureWidth, 8, kLabel},
         {ControlKind::PushButton, IDC_BTN_SHOW_SAMPLE, t.showSample, 235, 134, 70, 22, kPush},
         {ControlKind::PushButton, IDC_BTN_SILENT_GRAP, L"Silent Grap", 255, 46, 50, 14, kHiddenPush},
         {ControlKind::Label, IDC_STATIC_SIDE_GAIN, L" -", 52, 67, 36, 8, kLabel},
