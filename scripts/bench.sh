@@ -82,7 +82,7 @@ click_control() {
 # view and places the windows side by side; prints the pid.
 start_vantrel() {
     local folder=$1 log=$2 dialog side top
-    (cd "$folder" && exec env LC_ALL=$KOREAN ./vantrel >"$log" 2>&1) &
+    (cd "$folder" && exec env LC_ALL=$KOREAN VANTREL_CAMERA=sim-dalsa ./vantrel >"$log" 2>&1) &
     local pid=$!
     dialog=$(x11_wait_window '^Vantrel \(') || { ended "$pid" "$log"; return 1; }
     # The resident size once the dialog has settled, before the cameras start.
@@ -165,7 +165,8 @@ echo
 # ---- 3. memory over a fifteen-minute session ---------------------------------------------------
 echo "3. Resident size over a fifteen-minute session, in-process (8,182 frame ticks, then the limit timer)"
 for folder in sim fixed; do
-    QT_QPA_PLATFORM=offscreen "$BENCH/live_session" "$SCRATCH/$folder" >"$OUT/session_$folder.txt" \
+    QT_QPA_PLATFORM=offscreen VANTREL_CAMERA=sim-dalsa "$BENCH/live_session" "$SCRATCH/$folder" \
+        >"$OUT/session_$folder.txt" \
         2>"$OUT/session_$folder.log"
     awk -v name="$folder" '
         { value[$1] = $2 }

@@ -1,7 +1,9 @@
 // The camera-link exports of one vendor's module (VANTREL_CAMLINK_VENDOR 1 DALSA, 2 Vieworks,
 // 3 HV, fixed when the module is built). The first InitDevice after loading or after
 // ReleaseDevice chooses who serves the calls until the next ReleaseDevice: the GenICam cameras
-// when VANTREL_CAMERA is "genicam", the simulated cameras otherwise.
+// when VANTREL_CAMERA is unset, empty or "genicam", the simulated cameras for any other value.
+// The cameras are released, and left as they were found, at ReleaseDevice and when the module is
+// unloaded (the devices below are destroyed then).
 #include <cstdint>
 
 #include "camlink/camlink_exports.h"

@@ -1,7 +1,7 @@
-// The detector module: reports which camera vendor VANTREL_CAMERA selects. The simulated choices
-// give their code (sim-dalsa 1, sim-vieworks 2, sim-hv 3, sim-none 0, a decimal number as it
-// is); "genicam" searches the GenICam cameras (1 all Teledyne DALSA, 2 all Vieworks, 3 any other,
-// 0 none found). Unset, empty or anything else: 0, no camera.
+// The detector module: reports which camera vendor VANTREL_CAMERA selects. Unset, empty or
+// "genicam" searches the GenICam cameras (1 all Teledyne DALSA, 2 all Vieworks, 3 any other, 0
+// none found); the simulated choices give their code (sim-dalsa 1, sim-vieworks 2, sim-hv 3,
+// sim-none 0, a decimal number as it is). Anything else: 0, no camera.
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,8 +24,6 @@ extern "C" int QxCamDetect(void) {
             std::fprintf(stderr, "QxCamDetecter: VANTREL_CAMERA=\"%s\" selects no camera\n",
                          std::getenv("VANTREL_CAMERA"));
             return 0;
-        case CameraChoice::kNone:
-            break;
     }
     return 0;
 }

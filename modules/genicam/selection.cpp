@@ -7,8 +7,7 @@
 namespace vantrel::genicam {
 
 Selection ParseSelection(std::string_view text) {
-    if (text.empty()) return {CameraChoice::kNone, 0};
-    if (text == kGenicamSelection) return {CameraChoice::kGenicam, 0};
+    if (text.empty() || text == kGenicamSelection) return {CameraChoice::kGenicam, 0};
     static constexpr std::pair<std::string_view, int> kSimulated[] = {
         {"sim-dalsa", 1}, {"sim-vieworks", 2}, {"sim-hv", 3}, {"sim-none", 0}};
     for (const auto& [name, code] : kSimulated) {

@@ -1,5 +1,6 @@
-// What the environment asks the camera modules for: VANTREL_CAMERA picks simulated cameras,
-// real GenICam cameras or none; VANTREL_GENICAM_FAKE swaps the real cameras for Aravis's fake one.
+// What the environment asks the camera modules for: VANTREL_CAMERA picks real GenICam cameras
+// (unset, as when started from the desktop menu) or simulated ones; VANTREL_GENICAM_FAKE swaps the
+// real cameras for Aravis's fake one.
 #pragma once
 
 #include <string_view>
@@ -7,14 +8,13 @@
 namespace vantrel::genicam {
 
 enum class CameraChoice {
-    kNone,       // unset or empty: no camera
+    kGenicam,    // unset, empty or "genicam": the GenICam cameras Aravis finds
     kSimulated,  // sim-dalsa, sim-vieworks, sim-hv, sim-none or a decimal vendor code
-    kGenicam,    // "genicam": the GenICam cameras Aravis finds
     kUnknown,    // anything else: no camera
 };
 
 struct Selection {
-    CameraChoice choice = CameraChoice::kNone;
+    CameraChoice choice = CameraChoice::kGenicam;
     // The detector's answer for a simulated choice (sim-none is 0; a number is itself).
     int code = 0;
 };

@@ -49,6 +49,8 @@ const vantrel::testing::FaultyCamApi& ReliabilityTest::Faulty() {
 }
 
 void ReliabilityTest::UseSimulatedCamera() {
+    // Unset, the module would search the network for real cameras.
+    setenv("VANTREL_CAMERA", "sim-dalsa", 1);
     UseDetector("detect_returns_1.so");
     modules_->Add(testing_support::BinFolder() / "QxCamLinkDLLDALSA.so", "QxCamLinkDLLDALSA.so");
 }

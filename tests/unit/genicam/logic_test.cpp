@@ -18,14 +18,15 @@
 namespace vantrel::genicam {
 namespace {
 
-TEST(Selection, TellsSimulatedRealAndNoCameraApart) {
+TEST(Selection, TellsRealSimulatedAndNoCameraApart) {
     struct Case {
         const char* text;
         CameraChoice choice;
         int code;
     };
     const Case cases[] = {
-        {"", CameraChoice::kNone, 0},
+        // Unset or empty, as when started from the desktop menu: the real cameras.
+        {"", CameraChoice::kGenicam, 0},
         {"genicam", CameraChoice::kGenicam, 0},
         {"sim-dalsa", CameraChoice::kSimulated, 1},
         {"sim-vieworks", CameraChoice::kSimulated, 2},

@@ -43,6 +43,8 @@ class SimCamera : public ::testing::TestWithParam<VendorCase> {
 protected:
     void SetUp() override {
         unsetenv("VANTREL_SIM_SEED");
+        // Unset, the modules would search the network for real cameras.
+        setenv("VANTREL_CAMERA", "sim-dalsa", 1);
         ASSERT_NE(module_.handle(), nullptr) << dlerror();
         // Whether or not the loader really unloaded an earlier instance, start from scratch.
         module_->ReleaseDevice();
