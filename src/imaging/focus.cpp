@@ -127,9 +127,9 @@ bool FitLeastSquares(CvMat* A, CvMat* B, CvMat* X) {
     return true;
 }
 
-void MeasureFocus(const IplImage* frame) {
+std::optional<FocusFit> FitFocusWindow(const IplImage* frame, CvPoint focus) {
     int histogram[kFocusBins];
-    CountFocusWindow(frame, g_ptFocus, histogram);
+    CountFocusWindow(frame, focus, histogram);
     const FocusRange range = FittingRange(FindHistogramPeak(histogram));
 
     const int n = range.hi - range.lo;
@@ -138,13 +138,17 @@ void MeasureFocus(const IplImage* frame) {
     CvMat* X = cvCreateMat(3, 1, CV_32FC1);
     FillDesign(A, B, range, histogram);
 
-    if (FitLeastSquares(A, B, X)) {
-        g_focusFit.a = CV_MAT_ELEM(*X, float, 0, 0);
-        g_focusFit.b = CV_MAT_ELEM(*X, float, 1, 0);
-        g_focusFit.c = CV_MAT_ELEM(*X, float, 2, 0);
-    }
+    std::optional<FocusFit> fit;
+    if (FitLeastSquares(A, B, X))
+        fit = FocusFit{CV_MAT_ELEM(*X, float, 0, 0), CV_MAT_ELEM(*X, float, 1, 0),
+                       CV_MAT_ELEM(*X, float, 2, 0)};
 
     cvReleaseMat(&X);
     cvReleaseMat(&B);
     cvReleaseMat(&A);
+    return fit;
+}
+
+void MeasureFocus(const IplImage* frame) {
+    if (const std::optional<FocusFit> fit = FitFocusWindow(frame, g_ptFocus)) g_focusFit = *fit;
 }

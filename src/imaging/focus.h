@@ -3,6 +3,8 @@
 
 #include <opencv2/core/core_c.h>
 
+#include <optional>
+
 /// Coefficients of the last successful fit count(j) = a*j*j + b*j + c. a is the focus value.
 struct FocusFit {
     float a = 0.0f;
@@ -34,5 +36,8 @@ FocusRange FittingRange(int peak);
 /// Solves X = inverse(At A) At B in 32-bit floats; false (X untouched) on bad arguments or an
 /// exactly singular normal matrix.
 bool FitLeastSquares(CvMat* A, CvMat* B, CvMat* X);
+/// The fit of frame around focus, as MeasureFocus makes it; empty when the solve fails. Touches
+/// no global.
+std::optional<FocusFit> FitFocusWindow(const IplImage* frame, CvPoint focus);
 /// Measures frame around g_ptFocus and stores the fit in g_focusFit when the solve succeeds.
 void MeasureFocus(const IplImage* frame);
