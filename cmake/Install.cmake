@@ -1,5 +1,5 @@
 # Installation and the Debian package. The executable and the modules it loads live together in
-# lib/vantrel, where the program looks for its modules first; bin/vantrel links to it.
+# lib/vantrel, the one folder the program loads its modules from; bin/vantrel links to it.
 set(VANTREL_INSTALL_DIR lib/vantrel)
 
 install(TARGETS vantrel RUNTIME DESTINATION ${VANTREL_INSTALL_DIR})

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <filesystem>
 
@@ -17,11 +18,6 @@ thread_local DWORD g_lastError = ERROR_SUCCESS;
 std::string g_searchFolderOverride;
 
 bool IsBareName(const std::string& name) { return name.find('/') == std::string::npos; }
-
-void* OpenIfExists(const std::string& path) {
-    if (!std::filesystem::exists(path)) return nullptr;
-    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-}
 
 }  // namespace
 
@@ -90,7 +86,7 @@ std::string MapModuleName(const std::wstring& requested) {
 std::string ExecutableFolder() {
     std::error_code ec;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
+    return ec ? std::string() : exe.parent_path().string();
 }
 
 std::string ModuleSearchFolder() {
@@ -104,25 +100,20 @@ std::string ModulePath(HMODULE module) { return module ? module->path : std::str
 }  // namespace platform
 
 HMODULE LoadLibraryW(LPCTSTR fileName) {
-    if (!fileName || !*fileName) {
+    const std::string name = fileName ? platform::MapModuleName(fileName) : std::string();
+    const std::string folder = platform::ModuleSearchFolder();
+    if (name.empty() || !IsBareName(name) || folder.empty()) {
+        std::fprintf(stderr, "vantrel: module \"%s\" not loaded: %s\n", name.c_str(),
+                     folder.empty() ? "the program's folder is unknown"
+                                    : "only a file name in the program's folder is loaded");
         g_lastError = ERROR_MOD_NOT_FOUND;
         return nullptr;
     }
-    const std::string name = platform::MapModuleName(fileName);
-    std::string path;
-    void* handle = nullptr;
-    if (IsBareName(name)) {
-        path = platform::ModuleSearchFolder() + "/" + name;
-        handle = OpenIfExists(path);
-        if (!handle) {
-            path = name;
-            handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-        }
-    } else {
-        path = name;
-        handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
+    // A path with a slash: dlopen takes the file itself and searches nowhere.
+    const std::string path = folder + "/" + name;
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
+        std::fprintf(stderr, "vantrel: %s\n", dlerror());
         g_lastError = ERROR_MOD_NOT_FOUND;
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A camera-link module that cannot be loaded: the message is shown and answered, no dialog
-# appears, and vantrel ends with status 1.
+# appears, and vantrel ends with status 1. The modules of the build, reachable through
+# LD_LIBRARY_PATH, do not count: only the program's own folder does.
 set -euo pipefail
 BUILD_DIR=${VANTREL_BUILD_DIR:?}
 source "${VANTREL_SOURCE_DIR:?}/scripts/x11-driver.sh"
@@ -15,7 +16,8 @@ check() {  # check LOCALE VENDOR_CODE EXPECTED_MESSAGE
     cp "$BUILD_DIR/bin/vantrel" "$BUILD_DIR/bin/PalveroToolLangEng.so" "$folder/"
     cp "$BUILD_DIR/tests/doubles/detect_returns_$vendor.so" "$folder/QxCamDetecter.so"
     log="$folder/messages.log"
-    LANG=$locale LC_ALL=$locale VANTREL_MSGBOX_LOG="$log" "$folder/vantrel" >/dev/null 2>&1 &
+    LANG=$locale LC_ALL=$locale LD_LIBRARY_PATH="$BUILD_DIR/bin" VANTREL_CAMERA=sim-dalsa \
+        VANTREL_MSGBOX_LOG="$log" "$folder/vantrel" >/dev/null 2>&1 &
     local pid=$!
     x11_answer_message_box
     status=0

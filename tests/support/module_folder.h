@@ -21,7 +21,7 @@ public:
 
     /// Copies source into the folder as name ("QxCamDetecter.so", ...).
     void Add(const std::filesystem::path& source, const std::string& name);
-    /// Makes the platform loader search this folder first.
+    /// Makes this the folder the platform loader loads modules from.
     void Activate();
     const std::filesystem::path& Path() const { return path_; }
 

@@ -1,7 +1,8 @@
-// The module loader's name mapping, search order and last error, and the locale's language id.
+// The module loader's name mapping, its one folder and last error, and the locale's language id.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "module_folder.h"
 #include "platform/locale.h"
@@ -33,14 +34,26 @@ TEST(ModuleLoader, LoadsFromTheSearchFolderFirst) {
     EXPECT_TRUE(FreeLibrary(module));
 }
 
-TEST(ModuleLoader, FallsBackToTheSystemSearch) {
-    ModuleFolder folder;
-    folder.Activate();
-    HMODULE module = LoadLibraryW(L"libm.so.6");
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(platform::ModulePath(module), "libm.so.6");
-    EXPECT_NE(GetProcAddress(module, "cos"), nullptr);
-    FreeLibrary(module);
+TEST(ModuleLoader, LoadsNothingFromOutsideTheProgramsFolder) {
+    ModuleFolder program;
+    program.Activate();
+    ModuleFolder working;
+    working.Add(BinFolder() / "PalveroToolLangEng.so", "Probe.so");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(working.Path());
+    testing::internal::CaptureStderr();
+    // Known to the loader cache, in the working folder, and named by a path: all missing.
+    EXPECT_EQ(LoadLibraryW(L"libm.so.6"), nullptr);
+    EXPECT_EQ(LoadLibraryW(L"Probe.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(LoadLibraryW(L"./Probe.so"), nullptr);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    std::filesystem::current_path(previous);
+    // The loader's own reason, naming the one file it tried.
+    EXPECT_NE(errors.find((program.Path() / "Probe.so").string() +
+                          ": cannot open shared object file"),
+              std::string::npos)
+        << errors;
 }
 
 TEST(ModuleLoader, ReportsMissingModulesAndEntries) {
