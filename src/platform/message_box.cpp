@@ -1,10 +1,11 @@
 #include "platform/message_box.h"
 
-#include <QApplication>
+#include <dlfcn.h>
+
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "platform/app.h"
 #include "platform/module_loader.h"
@@ -14,15 +15,20 @@ namespace {
 
 platform::MessageBoxHook g_hook;
 
-// VANTREL_MSGBOX_LOG names a file that receives every message text, one per line, for the
-// end-to-end tests, which answer the boxes as a person would.
-void AppendToLog(const std::wstring& text) {
-    const char* path = std::getenv("VANTREL_MSGBOX_LOG");
-    if (!path || !*path) return;
-    if (FILE* log = std::fopen(path, "a")) {
-        std::fprintf(log, "%s\n", platform::ToUtf8(text).c_str());
-        std::fclose(log);
-    }
+using MessageShownHook = decltype(&VantrelTestHook_MessageShown);
+
+// The test hooks module is looked for once, in the program's folder. The installed program has
+// none, so nothing that exists for the tests acts there.
+MessageShownHook TestHookOfMessages() {
+    static const MessageShownHook hook = []() -> MessageShownHook {
+        const std::string folder = platform::ModuleSearchFolder();
+        if (folder.empty()) return nullptr;
+        const std::string path = folder + "/" + platform::kTestHooksModule;
+        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) return nullptr;
+        return reinterpret_cast<MessageShownHook>(dlsym(module, "VantrelTestHook_MessageShown"));
+    }();
+    return hook;
 }
 
 }  // namespace
@@ -34,7 +40,7 @@ void SetMessageBoxHook(MessageBoxHook hook) { g_hook = std::move(hook); }
 int ShowMessageBox(CWnd* owner, const std::wstring& text, const std::wstring& caption) {
     const std::wstring title = caption.empty() ? std::wstring(AfxGetAppName()) : caption;
     if (g_hook) return g_hook(text, title);
-    AppendToLog(text);
+    if (const auto tellTests = TestHookOfMessages()) tellTests(ToUtf8(text).c_str());
     EnsureGuiApplication();
     QWidget* parent = owner ? owner->GetWidget() : nullptr;
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdWString(title),

@@ -21,4 +21,11 @@ int ShowMessageBox(class CWnd* owner, const std::wstring& text, const std::wstri
 using MessageBoxHook = std::function<int(const std::wstring& text, const std::wstring& caption)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
+/// The module of test hooks that test builds place beside the program and never install.
+constexpr const char* kTestHooksModule = "VantrelTestHooks.so";
+
 }  // namespace platform
+
+/// Exported by the test hooks module, when present: told the text of each message box shown,
+/// in UTF-8, so that the end-to-end tests can read what the real program said.
+extern "C" void VantrelTestHook_MessageShown(const char* text);

@@ -13,7 +13,8 @@ failed=0
 check() {  # check LOCALE VENDOR_CODE EXPECTED_MESSAGE
     local locale=$1 vendor=$2 expected=$3 folder log status
     folder=$(mktemp -d)
-    cp "$BUILD_DIR/bin/vantrel" "$BUILD_DIR/bin/PalveroToolLangEng.so" "$folder/"
+    cp "$BUILD_DIR/bin/vantrel" "$BUILD_DIR/bin/PalveroToolLangEng.so" \
+        "$BUILD_DIR/bin/VantrelTestHooks.so" "$folder/"
     cp "$BUILD_DIR/tests/doubles/detect_returns_$vendor.so" "$folder/QxCamDetecter.so"
     log="$folder/messages.log"
     LANG=$locale LC_ALL=$locale LD_LIBRARY_PATH="$BUILD_DIR/bin" VANTREL_CAMERA=sim-dalsa \

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package: built by CPack, unpacked into a scratch root, its vantrel starts there with
-# the modules installed beside it, shows the dialog and ends cleanly.
+# The Debian package: built by CPack, unpacked into a scratch root, holds no test hook; its vantrel
+# starts there with the modules installed beside it, shows the dialog and ends cleanly.
 set -euo pipefail
 BUILD_DIR=${VANTREL_BUILD_DIR:?}
 source "${VANTREL_SOURCE_DIR:?}/scripts/x11-driver.sh"
@@ -22,8 +22,22 @@ for file in usr/bin/vantrel usr/lib/vantrel/vantrel usr/lib/vantrel/QxCamDetecte
     [ -e "$scratch/root/$file" ] || { echo "missing $file"; exit 1; }
 done
 
+# The test hooks stay out of the package, and the hook variables do nothing in what it ships:
+# its vantrel shows a message with VANTREL_MSGBOX_LOG set and logs nothing.
+[ ! -e "$scratch/root/usr/lib/vantrel/VantrelTestHooks.so" ] || { echo "test hooks packaged"; exit 1; }
+! grep -rlF VANTREL_MSGBOX_LOG "$scratch/root" || { echo "a packaged file knows the hook"; exit 1; }
 x11_start
 log="$scratch/messages.log"
+(cd "$scratch" && LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 VANTREL_CAMERA=sim-none \
+    VANTREL_MSGBOX_LOG="$log" "$scratch/root/usr/bin/vantrel" >/dev/null 2>&1) &
+pid=$!
+x11_answer_message_box
+x11_key "$(x11_wait_window '^Vantrel \(')" Escape
+wait "$pid"
+[ ! -e "$log" ] || { echo "the packaged program wrote the message log"; exit 1; }
+
+# With the test hooks put beside it, the messages of a normal run can be read.
+cp "$BUILD_DIR/bin/VantrelTestHooks.so" "$scratch/root/usr/lib/vantrel/"
 (cd "$scratch" && LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 VANTREL_CAMERA=sim-vieworks \
     VANTREL_MSGBOX_LOG="$log" "$scratch/root/usr/bin/vantrel" >/dev/null 2>&1) &
 pid=$!
