@@ -39,6 +39,7 @@ bool RenderFrame(int slot, const FrameSettings& settings, std::span<uint8_t> out
     if (out.size() < static_cast<size_t>(kPixels)) return false;
     Radiance image = RenderRadiance(slot);
     if (image.empty()) return false;
+    Place(image, settings.pose);
     Defocus(image, settings.defocus);
     Rng rng(Mix(settings.seed, static_cast<uint64_t>(slot)));
     for (int i = 0; i < kPixels; ++i) {

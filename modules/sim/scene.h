@@ -31,17 +31,34 @@ Radiance RenderRadiance(int slot);
 // the edge. sigma <= 0 leaves the image unchanged. image holds kPixels values.
 void Defocus(std::span<float> image, float sigma);
 
+// How a camera is mounted relative to the one that took its reference picture: a point p of the
+// reference appears at T(p) = c + R(angle) (p - c) + (dx, dy), c = (319.5, 239.5) the centre of
+// the picture, R turning clockwise on the screen for a positive angle (x right, y down).
+struct Pose {
+    float dx = 0.0f;     // pixels, positive to the right
+    float dy = 0.0f;     // pixels, positive downward
+    float angle = 0.0f;  // degrees, positive clockwise on the screen
+
+    bool IsIdentity() const { return dx == 0.0f && dy == 0.0f && angle == 0.0f; }
+};
+
+// Moves the sharp scene as a camera mounted at pose sees it, with bicubic interpolation; where
+// the camera looks past the rendered scene the nearest edge pixel repeats. The identity pose
+// leaves the image untouched. image holds kPixels values.
+void Place(Radiance& image, const Pose& pose);
+
 struct FrameSettings {
     float brightness = 1.0f;  // exposure times gain, relative to the nominal picture
     float blackLevel = 2.0f;  // grey levels added to every pixel, after brightness
     float defocus = 0.0f;     // blur, standard deviation in pixels
     float noise = 0.0f;       // sensor noise, standard deviation in grey levels
     uint32_t seed = 0;        // seeds the noise
+    Pose pose = {};           // the camera's mounting, applied to the sharp scene
 };
 
-// One complete 8-bit frame: the scene of slot, defocused, scaled by brightness, offset by the
-// black level, with noise added, rounded and clipped to 0..255. Returns false, writing nothing,
-// for a bad slot or an out shorter than kPixels.
+// One complete 8-bit frame: the scene of slot, placed by the pose, defocused, scaled by
+// brightness, offset by the black level, with noise added, rounded and clipped to 0..255.
+// Returns false, writing nothing, for a bad slot or an out shorter than kPixels.
 bool RenderFrame(int slot, const FrameSettings& settings, std::span<uint8_t> out);
 
 }  // namespace vantrel::sim

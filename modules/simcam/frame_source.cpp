@@ -91,10 +91,20 @@ void FrameSource::Clear() {
     nextBuffer_ = 0;
 }
 
+void FrameSource::SetPose(const sim::Pose& pose) {
+    if (pose.dx == pose_.dx && pose.dy == pose_.dy && pose.angle == pose_.angle) return;
+    pose_ = pose;
+    radiance_ = sim::Radiance();
+    rendered_ = {};
+}
+
 const std::vector<uint16_t>& FrameSource::Levels(int defocusLevel) {
     std::vector<uint16_t>& levels = levels_[defocusLevel];
     if (rendered_[defocusLevel]) return levels;
-    if (radiance_.empty()) radiance_ = sim::RenderRadiance(slot_);
+    if (radiance_.empty()) {
+        radiance_ = sim::RenderRadiance(slot_);
+        sim::Place(radiance_, pose_);
+    }
     sim::Radiance blurred = radiance_;
     sim::Defocus(blurred, DefocusSigma(defocusLevel));
     levels.resize(sim::kPixels);

@@ -43,11 +43,16 @@ public:
     // Frees the buffers and every cached table.
     void Clear();
 
+    // Mounts the camera at pose; its frames show the scene moved accordingly. A new pose
+    // discards the blur steps rendered so far.
+    void SetPose(const sim::Pose& pose);
+
 private:
     const std::vector<uint16_t>& Levels(int defocusLevel);
     void PrepareNoise(float sigma, uint64_t seed);
 
     int slot_;
+    sim::Pose pose_;
     sim::Radiance radiance_;
     // Scene after each blur step, in 1/256 of a grey level, once rendered.
     std::array<std::vector<uint16_t>, kDefocusLevels> levels_;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "simcam/mounting.h"
+
 namespace vantrel::simcam {
 
 namespace {
@@ -65,6 +67,8 @@ bool SimDevice::Init() {
     if (!open_) {
         ResetCameras();
         seed_ = SeedFromEnvironment();
+        const std::array<sim::Pose, 4> poses = MountingFromEnvironment();
+        for (size_t slot = 0; slot < sources_.size(); ++slot) sources_[slot].SetPose(poses[slot]);
         open_ = true;
     }
     return true;

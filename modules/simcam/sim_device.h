@@ -18,7 +18,8 @@ public:
     const VendorProfile& vendor() const { return vendor_; }
 
     // The first Init after construction or Release opens the device with the vendor's default
-    // settings and reads the noise seed from VANTREL_SIM_SEED; later ones keep the settings.
+    // settings and reads the noise seed from VANTREL_SIM_SEED and the cameras' mounting from
+    // VANTREL_SIM_POSE; later ones keep the settings.
     bool Init();
     // pair 0 starts positions 0 and 2, pair 1 positions 1 and 3; any other value fails.
     bool Start(int pair);

@@ -1,0 +1,30 @@
+// The mounting pose of each simulated camera position, from VANTREL_SIM_POSE: a camera can be
+// mounted off the pose its reference picture was taken from, so that alignment can be measured.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/scene.h"
+
+namespace vantrel::simcam {
+
+struct Mounting {
+    // By camera position (0 RR, 1 LL, 2 RT, 3 LT); the identity pose where none is named.
+    std::array<sim::Pose, 4> poses{};
+    // Items that name no position, do not hold three finite numbers, or repeat a position.
+    std::vector<std::string> rejected;
+};
+
+// Parses semicolon-separated POSITION=DX,DY,ANGLE items, pixels and degrees, e.g.
+// "RR=12,-5,1.5;RT=0,3,-0.4". Positions are RR, LL, RT and LT in any case; blanks around items,
+// names and numbers are ignored.
+Mounting ParseMounting(std::string_view text);
+
+// VANTREL_SIM_POSE parsed; each rejected item is named on standard error. Unset: every camera
+// at its reference pose.
+std::array<sim::Pose, 4> MountingFromEnvironment();
+
+}  // namespace vantrel::simcam
