@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <clocale>
+#include <csignal>
 
 #include "platform/icon.h"
 #include "platform/module_loader.h"
@@ -65,6 +66,9 @@ void EnsureGuiApplication() {
 }
 
 int AfxWinMain(int argc, char** argv) {
+    // A snapshot that would pass the user's file-size limit fails like a full disk, with a
+    // message, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     // No window of the program draws with OpenGL. Left to itself, the X11 platform loads the
     // system's OpenGL driver when the first window is created, which delays the dialog by a
     // tenth of a second or more; a user who wants it can still set the variable.
