@@ -1,0 +1,183 @@
+// The alignment measurement and the sharpness figure, on pictures of the simulated cameras'
+// scene renderer: mounted off their reference, defocused, with sensor noise and other exposures.
+#include "imaging/alignment.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <span>
+
+#include "imaging/sharpness.h"
+#include "sim/prng.h"
+#include "sim/scene.h"
+
+namespace {
+
+namespace sim = vantrel::sim;
+
+const char* const kPositions[] = {"RR", "LL", "RT", "LT"};
+
+const sim::Radiance& Scene(int slot) {
+    static std::array<sim::Radiance, 4> scenes;
+    if (scenes[slot].empty()) scenes[slot] = sim::RenderRadiance(slot);
+    return scenes[slot];
+}
+
+// The reference picture of a camera position as the program's built-in one is baked.
+cv::Mat Reference(int slot) {
+    const uint32_t block[] = {0, 2, 1, 3};  // the baked block holds RR, RT, LL, LT
+    cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
+    sim::RenderFrame(slot, {.noise = 1.0f, .seed = 20210127u + block[slot]},
+                     std::span(picture.data, sim::kPixels));
+    return picture;
+}
+
+struct Shot {
+    sim::Pose pose;
+    float defocus;     // pixels
+    float brightness;  // exposure times gain; above 1.2 the brightest parts clip
+    float gain;        // sets the sensor noise, 0.6 + 0.6 gain grey levels
+};
+
+// What a simulated camera mounted at shot.pose delivers.
+cv::Mat Live(int slot, const Shot& shot, uint64_t seed = 7) {
+    sim::Radiance image = Scene(slot);
+    sim::Place(image, shot.pose);
+    sim::Defocus(image, shot.defocus);
+    sim::Rng rng(seed);
+    const float noise = 0.6f + 0.6f * shot.gain;
+    cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
+    for (int i = 0; i < sim::kPixels; ++i) {
+        const float value = image[i] * shot.brightness + 2.0f + noise * rng.Gaussian();
+        picture.data[i] = static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+    }
+    return picture;
+}
+
+class AlignmentAccuracy : public ::testing::TestWithParam<int> {};
+
+// Near: offset within 0.1 px and turn within 0.02 degrees. Far: within 0.25 px plus 1 % of the
+// offset and 0.1 degrees. The far top poses lie past half a pitch of the grid of marks (70 x 68
+// px), where the neighbouring mark is nearer than the right one.
+TEST_P(AlignmentAccuracy, FindsNearAndFarMountings) {
+    const int slot = GetParam();
+    AlignmentMeter meter;
+    EXPECT_FALSE(meter.HasReference());
+    meter.SetReference(Reference(slot));
+    ASSERT_TRUE(meter.HasReference());
+    const Shot near[] = {
+        {{0.0f, 0.0f, 0.0f}, 0.4f, 1.0f, 1.0f},
+        {{3.7f, -4.2f, 0.45f}, 2.4f, 0.8f, 1.0f},
+        {{-4.6f, 2.3f, -0.3f}, 1.1f, 2.5f, 3.0f},
+    };
+    const Shot far[] = {
+        {{38.0f, -36.0f, 2.9f}, 1.7f, 1.6f, 2.0f},
+        {{-39.5f, 24.0f, -3.0f}, 0.7f, 0.7f, 1.0f},
+    };
+    for (const bool isFar : {false, true}) {
+        for (const Shot& shot : isFar ? std::span<const Shot>(far) : std::span<const Shot>(near)) {
+            const AlignmentOffset offset = meter.Measure(Live(slot, shot));
+            SCOPED_TRACE(::testing::Message()
+                         << kPositions[slot] << " at " << shot.pose.dx << ", " << shot.pose.dy
+                         << ", " << shot.pose.angle << " deg, blur " << shot.defocus);
+            ASSERT_TRUE(offset.measured) << "confidence " << offset.confidence;
+            EXPECT_GE(offset.confidence, kAlignmentMinConfidence);
+            EXPECT_EQ(offset.scale, 1.0);
+            const double tolerance = isFar ? 0.25 : 0.1;
+            EXPECT_NEAR(offset.dx, shot.pose.dx,
+                        tolerance + (isFar ? 0.01 * std::abs(shot.pose.dx) : 0));
+            EXPECT_NEAR(offset.dy, shot.pose.dy,
+                        tolerance + (isFar ? 0.01 * std::abs(shot.pose.dy) : 0));
+            EXPECT_NEAR(offset.angle, shot.pose.angle, isFar ? 0.1 : 0.02);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPosition, AlignmentAccuracy, ::testing::Values(0, 1, 2, 3),
+                         [](const auto& info) { return std::string(kPositions[info.param]); });
+
+// A black frame (lens cap), another camera's scene and the mirror image of the right one (the
+// other handedness) give no numbers; so do pictures of the wrong size and a meter without a
+// reference.
+TEST(AlignmentRefusal, GivesNoNumbersWhenThePicturesDoNotMatch) {
+    const Shot plain{{0.0f, 0.0f, 0.0f}, 1.0f, 1.0f, 1.0f};
+    const struct {
+        int reference;
+        int live;
+    } mismatches[] = {{0, 2}, {0, 1}, {2, 0}, {2, 3}, {3, 2}};
+    for (const auto& [reference, live] : mismatches) {
+        AlignmentMeter meter;
+        meter.SetReference(Reference(reference));
+        const AlignmentOffset offset = meter.Measure(Live(live, plain));
+        EXPECT_FALSE(offset.measured) << kPositions[live] << " against " << kPositions[reference];
+        EXPECT_LT(offset.confidence, 0.3)
+            << kPositions[live] << " against " << kPositions[reference];
+    }
+
+    AlignmentMeter meter;
+    EXPECT_FALSE(meter.Measure(Live(0, plain)).measured) << "no reference yet";
+    meter.SetReference(Reference(0));
+    const AlignmentOffset black =
+        meter.Measure(cv::Mat(sim::kHeight, sim::kWidth, CV_8UC1, cv::Scalar(2)));
+    EXPECT_FALSE(black.measured);
+    EXPECT_EQ(black.confidence, 0.0);
+    EXPECT_FALSE(meter.Measure(cv::Mat(240, 320, CV_8UC1, cv::Scalar(20))).measured);
+
+    const cv::Mat live = Live(0, plain);
+    const cv::Mat kept = live.clone();
+    EXPECT_TRUE(meter.Measure(live).measured);
+    EXPECT_EQ(cv::norm(live, kept, cv::NORM_INF), 0.0) << "the live picture is left as it was";
+
+    meter.SetReference(cv::Mat(10, 10, CV_8UC1, cv::Scalar(0)));
+    EXPECT_FALSE(meter.HasReference());
+}
+
+// At the side camera's spot and at a panel corner of the top camera the figure rises with every
+// step of the simulated focus, from softest (2.4 px) to sharpest (0.4 px), and twice the
+// exposure or twice the gain changes it little.
+TEST(Sharpness, RisesAsThePictureSharpensWhateverTheBrightness) {
+    const struct {
+        int slot;
+        cv::Point point;
+    } spots[] = {{0, {318, 262}}, {2, {262, 176}}};
+    for (const auto& [slot, point] : spots) {
+        double softer = 0.0;
+        for (int step = 7; step >= 0; --step) {
+            const float blur = 0.4f + 2.0f * step / 7.0f;
+            const double sharpness =
+                MeasureSharpness(Live(slot, {{}, blur, 1.0f, 1.0f}, step), point);
+            EXPECT_GT(sharpness, softer) << kPositions[slot] << ", blur " << blur;
+            softer = sharpness;
+        }
+    }
+    const Shot middle{{}, 1.3f, 1.0f, 1.0f};
+    const double nominal = MeasureSharpness(Live(2, middle), {262, 176});
+    const double exposed = MeasureSharpness(Live(2, {{}, 1.3f, 2.0f, 1.0f}), {262, 176});
+    const double amplified = MeasureSharpness(Live(2, {{}, 1.3f, 2.0f, 2.0f}), {262, 176});
+    EXPECT_NEAR(exposed / nominal, 1.0, 0.15);
+    EXPECT_NEAR(amplified / nominal, 1.0, 0.15);
+}
+
+// The window is the focus measure's: columns max(x - 40, 0) up to but not including
+// min(x + 40, 640), rows likewise; nothing outside it counts, and an empty one gives NaN.
+TEST(Sharpness, ReadsTheFocusWindowOnly) {
+    cv::Mat frame = Live(2, {{}, 0.4f, 1.0f, 1.0f});
+    for (const cv::Point point : {cv::Point(100, 100), cv::Point(0, 0), cv::Point(639, 479)}) {
+        const double before = MeasureSharpness(frame, point);
+        const cv::Rect window(cv::Point(std::max(point.x - 40, 0), std::max(point.y - 40, 0)),
+                              cv::Point(std::min(point.x + 40, 640), std::min(point.y + 40, 480)));
+        cv::Mat outside = frame.clone();
+        outside.setTo(cv::Scalar(255));
+        frame(window).copyTo(outside(window));
+        EXPECT_EQ(MeasureSharpness(outside, point), before) << point;
+        cv::Mat inside = frame.clone();
+        inside(window).at<uint8_t>(window.height / 2, window.width - 1) ^= 0x80;
+        EXPECT_NE(MeasureSharpness(inside, point), before) << point;
+    }
+    EXPECT_TRUE(std::isnan(MeasureSharpness(frame, {700, 240})));
+    EXPECT_TRUE(std::isnan(MeasureSharpness(frame, {320, -40})));
+    EXPECT_FALSE(std::isnan(MeasureSharpness(frame, {320, -39})));
+}
+
+}  // namespace
