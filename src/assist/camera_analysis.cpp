@@ -1,0 +1,71 @@
+#include "assist/camera_analysis.h"
+
+#include <opencv2/core/core_c.h>
+
+#include <algorithm>
+#include <opencv2/imgproc.hpp>
+
+#include "imaging/sharpness.h"
+
+namespace assist {
+namespace {
+
+constexpr int kFocusHalf = 40;
+
+// Scales picture to size and stretches its grey levels from the 1st to the 99.5th percentile
+// over 0..230, so that dim pictures show their detail. A flat picture stays dark.
+cv::Mat Stretched(const cv::Mat& picture, cv::Size size) {
+    cv::Mat small;
+    cv::resize(picture, small, size, 0, 0, cv::INTER_AREA);
+    int histogram[256] = {};
+    for (int y = 0; y < small.rows; ++y) {
+        const unsigned char* row = small.ptr<unsigned char>(y);
+        for (int x = 0; x < small.cols; ++x) ++histogram[row[x]];
+    }
+    const int total = small.rows * small.cols;
+    auto percentile = [&](double fraction) {
+        int count = 0;
+        for (int level = 0; level < 256; ++level) {
+            count += histogram[level];
+            if (count > fraction * total) return level;
+        }
+        return 255;
+    };
+    const int low = percentile(0.01);
+    const int range = std::max(percentile(0.995) - low, 16);
+    cv::Mat stretched;
+    small.convertTo(stretched, CV_8U, 230.0 / range, -230.0 * low / range);
+    return stretched;
+}
+
+}  // namespace
+
+CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, cv::Point focus) {
+    CameraReading reading;
+    if (meter.HasReference()) reading.offset = meter.Measure(live);
+    reading.sharpness = MeasureSharpness(live, focus);
+    IplImage header = cvIplImage(live);
+    reading.focusFit = FitFocusWindow(&header, cvPoint(focus.x, focus.y));
+    return reading;
+}
+
+cv::Mat OverlayPicture(const cv::Mat& live, const cv::Mat& reference, cv::Size size,
+                       cv::Point focus) {
+    cv::Mat picture;
+    if (live.empty() && reference.empty()) return cv::Mat(size, CV_8UC3, cv::Scalar::all(0));
+    if (live.empty() || reference.empty()) {
+        cv::cvtColor(Stretched(live.empty() ? reference : live, size), picture, cv::COLOR_GRAY2RGB);
+    } else {
+        const cv::Mat ref = Stretched(reference, size);
+        const cv::Mat channels[3] = {ref, Stretched(live, size), ref};
+        cv::merge(channels, 3, picture);
+    }
+    const double scale = static_cast<double>(size.width) / (live.empty() ? reference : live).cols;
+    const cv::Point corner(cvRound((focus.x - kFocusHalf) * scale),
+                           cvRound((focus.y - kFocusHalf) * scale));
+    const int side = cvRound(2 * kFocusHalf * scale);
+    cv::rectangle(picture, cv::Rect(corner, cv::Size(side, side)), cv::Scalar(255, 255, 0), 1);
+    return picture;
+}
+
+}  // namespace assist

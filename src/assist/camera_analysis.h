@@ -1,0 +1,31 @@
+// One refresh of one camera: the offset from its reference, the focus figures, and the picture
+// that shows both at a glance. OpenCV only.
+#pragma once
+
+#include <opencv2/core.hpp>
+#include <optional>
+
+#include "imaging/alignment.h"
+#include "imaging/focus.h"
+
+namespace assist {
+
+struct CameraReading {
+    AlignmentOffset offset;            // not measured without a reference
+    double sharpness = 0.0;            // NaN when the focus window is empty
+    std::optional<FocusFit> focusFit;  // the histogram fit; empty when its solve failed
+};
+
+/// Measures live (640 x 480 CV_8UC1) against the meter's reference and around focus. Reads and
+/// writes no global.
+CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, cv::Point focus);
+
+/// live and reference laid over each other at size, as RGB (CV_8UC3): the reference in red and
+/// blue, the live picture in green, each stretched to its own grey range. What matches is grey;
+/// edges that do not match show magenta where the reference has them and green where the live
+/// picture has them. Without a reference the live picture alone, in grey; without a live picture
+/// the reference alone. The focus window is outlined in yellow.
+cv::Mat OverlayPicture(const cv::Mat& live, const cv::Mat& reference, cv::Size size,
+                       cv::Point focus);
+
+}  // namespace assist

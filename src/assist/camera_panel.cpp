@@ -1,0 +1,173 @@
+#include "assist/camera_panel.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "assist/readings.h"
+
+namespace assist {
+namespace {
+
+constexpr Axis kAxes[3] = {Axis::Horizontal, Axis::Vertical, Axis::Rotation};
+
+QLabel* NamedLabel(const QString& objectName, QWidget* parent) {
+    auto* label = new QLabel(QStringLiteral("-"), parent);
+    label->setObjectName(objectName);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
+    : QGroupBox(parent), korean_(korean), texts_(TextsFor(korean)) {
+    const Texts& texts = texts_;
+    setObjectName(name);
+    // The picture with its reference choice on the left, the figures on the right, the verdict
+    // across both.
+    auto* panel = new QVBoxLayout(this);
+    panel->setContentsMargins(6, 6, 6, 6);
+    auto* row = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    row->addLayout(left);
+    row->addLayout(right, 1);
+    panel->addLayout(row);
+
+    picture_ = new QLabel(this);
+    picture_->setObjectName(name + QStringLiteral(".picture"));
+    picture_->setFixedSize(kPictureWidth, kPictureHeight);
+    left->addWidget(picture_);
+
+    auto* referenceRow = new QHBoxLayout;
+    auto* referenceLabel = new QLabel(Tr(texts.reference), this);
+    reference_ = new QComboBox(this);
+    reference_->setObjectName(name + QStringLiteral(".reference"));
+    referenceLabel->setBuddy(reference_);
+    referenceRow->addWidget(referenceLabel);
+    referenceRow->addWidget(reference_, 1);
+    left->addLayout(referenceRow);
+    QObject::connect(
+        reference_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+            if (onReferenceChosen)
+                onReferenceChosen(index == 1 ? ReferenceKind::Snapshot : ReferenceKind::Sample);
+        });
+
+    message_ = NamedLabel(name + QStringLiteral(".message"), this);
+    message_->setWordWrap(true);
+    message_->setMaximumWidth(kPictureWidth);
+    message_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    message_->hide();
+    left->addWidget(message_);
+    left->addStretch(1);
+
+    auto* grid = new QGridLayout;
+    const char* names[4] = {texts.horizontal, texts.vertical, texts.rotation, texts.confidence};
+    const char* keys[4] = {"horizontal", "vertical", "rotation", "confidence"};
+    for (int line = 0; line < 4; ++line) {
+        grid->addWidget(new QLabel(Tr(names[line]), this), line, 0);
+        values_[line] = NamedLabel(name + QLatin1Char('.') + QLatin1String(keys[line]), this);
+        values_[line]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        values_[line]->setMinimumWidth(64);
+        grid->addWidget(values_[line], line, 1);
+        if (line < 3) {
+            directions_[line] = NamedLabel(
+                name + QLatin1Char('.') + QLatin1String(keys[line]) + QStringLiteral(".direction"),
+                this);
+            directions_[line]->setText({});
+            grid->addWidget(directions_[line], line, 2);
+        }
+    }
+    grid->setColumnStretch(2, 1);
+    right->addLayout(grid);
+
+    verdict_ = NamedLabel(name + QStringLiteral(".verdict"), this);
+    QFont bold = verdict_->font();
+    bold.setBold(true);
+    verdict_->setFont(bold);
+    panel->addWidget(verdict_);
+
+    auto* sharpnessRow = new QHBoxLayout;
+    sharpness_ = NamedLabel(name + QStringLiteral(".sharpness"), this);
+    best_ = NamedLabel(name + QStringLiteral(".best"), this);
+    sharpnessRow->addWidget(sharpness_);
+    sharpnessRow->addWidget(best_);
+    sharpnessRow->addStretch(1);
+    right->addLayout(sharpnessRow);
+    focusValue_ = NamedLabel(name + QStringLiteral(".focusValue"), this);
+    right->addWidget(focusValue_);
+
+    plot_ = new FocusPlot(this);
+    right->addWidget(plot_, 1);
+}
+
+void CameraPanel::SetPosition(CameraSlot slot, ReferenceKind kind) {
+    setTitle(
+        QStringLiteral("%1 (%2)").arg(Tr(IsTopCamera(slot) ? texts_.topCamera : texts_.sideCamera),
+                                      QLatin1String(PositionName(slot))));
+    reference_->clear();
+    reference_->addItem(Tr(texts_.builtInSample));
+    reference_->addItem(Tr(texts_.lastSnapshot).arg(QLatin1String(SnapshotFileName(slot))));
+    reference_->setCurrentIndex(kind == ReferenceKind::Snapshot ? 1 : 0);
+}
+
+void CameraPanel::SetReferenceMessage(const QString& message) {
+    message_->setText(message);
+    message_->setVisible(!message.isEmpty());
+}
+
+void CameraPanel::ShowReading(const CameraReading& reading, bool hasReference,
+                              const QImage& picture, double best) {
+    picture_->setPixmap(QPixmap::fromImage(picture));
+    const AlignmentOffset& offset = reading.offset;
+    for (int i = 0; i < 3; ++i) {
+        values_[i]->setText(OffsetText(offset, kAxes[i]));
+        directions_[i]->setText(DirectionText(offset, kAxes[i], korean_));
+        const bool off =
+            offset.measured && !WithinTolerance(kAxes[i], OffsetAlong(offset, kAxes[i]));
+        directions_[i]->setStyleSheet(off ? QStringLiteral("color: #b35900;") : QString());
+    }
+    values_[3]->setText(ConfidenceText(offset));
+    if (!offset.measured) {
+        verdict_->setText(Tr(hasReference ? texts_.noMatch : texts_.noReference));
+        verdict_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    } else if (IsAligned(offset)) {
+        verdict_->setText(Tr(texts_.aligned));
+        verdict_->setStyleSheet(QStringLiteral("color: #007a00;"));
+    } else {
+        verdict_->setText(Tr(texts_.notAligned));
+        verdict_->setStyleSheet(QStringLiteral("color: #b35900;"));
+    }
+    sharpness_->setText(Tr(texts_.sharpness) + QLatin1Char(' ') + FigureText(reading.sharpness, 1));
+    ShowBest(best);
+    focusValue_->setText(Tr(texts_.focusValue) + QLatin1Char(' ') +
+                         (reading.focusFit ? QString::asprintf("%f", double{reading.focusFit->a})
+                                           : QStringLiteral("-")));
+}
+
+void CameraPanel::ShowWithout(const QString& reason, const QImage& picture, double best) {
+    picture_->setPixmap(QPixmap::fromImage(picture));
+    for (QLabel* value : values_) value->setText(QStringLiteral("-"));
+    for (QLabel* direction : directions_) direction->clear();
+    verdict_->setText(reason);
+    verdict_->setStyleSheet({});
+    sharpness_->setText(Tr(texts_.sharpness) + QStringLiteral(" -"));
+    ShowBest(best);
+    focusValue_->setText(Tr(texts_.focusValue) + QStringLiteral(" -"));
+}
+
+void CameraPanel::ShowFocusHistory(const std::deque<FocusPlot::Sample>& samples, double best,
+                                   double now) {
+    ShowBest(best);
+    plot_->Show(samples, best, now, Tr(texts_.plotSpan));
+}
+
+void CameraPanel::ShowBest(double best) {
+    best_->setText(QStringLiteral("(%1 %2)").arg(Tr(texts_.best), FigureText(best, 1)));
+}
+
+}  // namespace assist

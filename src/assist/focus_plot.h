@@ -1,0 +1,34 @@
+// A small plot of one camera's sharpness over the last 60 seconds, with a line at the best
+// value, so that the technician turning the focus ring sees the peak pass.
+#pragma once
+
+#include <QWidget>
+#include <deque>
+
+namespace assist {
+
+class FocusPlot : public QWidget {
+public:
+    explicit FocusPlot(QWidget* parent = nullptr);
+
+    struct Sample {
+        double seconds;  // since the window opened
+        double value;
+    };
+    /// Sets what the plot shows: the samples (oldest first), the best value (NaN for none), the
+    /// time now and the label of the span.
+    void Show(const std::deque<Sample>& samples, double best, double now, const QString& span);
+
+    static constexpr double kSpanSeconds = 60.0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::deque<Sample> samples_;
+    double best_ = 0.0;
+    double now_ = 0.0;
+    QString span_;
+};
+
+}  // namespace assist

@@ -1,0 +1,40 @@
+// What the assistant tells the technician about one camera: the offset from the reference with
+// the way to turn the camera, whether it is aligned, and the focus figures.
+#pragma once
+
+#include <QString>
+
+#include "imaging/alignment.h"
+
+namespace assist {
+
+/// A camera counts as aligned when every offset lies within these.
+constexpr double kShiftTolerancePx = 2.0;
+constexpr double kAngleTolerance = 0.3;  // degrees
+
+enum class Axis { Horizontal, Vertical, Rotation };
+
+/// The offset along one axis: dx and dy in pixels, the angle in degrees.
+double OffsetAlong(const AlignmentOffset& offset, Axis axis);
+bool WithinTolerance(Axis axis, double value);
+/// Measured, and within the tolerance on all three axes.
+bool IsAligned(const AlignmentOffset& offset);
+
+/// The number as shown: "+12.0 px", "-0.35°"; "-" when the offset was not measured.
+QString OffsetText(const AlignmentOffset& offset, Axis axis);
+/// Which way to turn the camera so that the live picture moves onto the reference, or "OK"
+/// within the tolerance; empty when not measured.
+///
+/// A point of the reference shows in the live picture at c + R(angle)(p - c) + (dx, dy). Turning
+/// a camera to the right moves what it sees to the left of its picture, tilting it down moves
+/// the picture up, and rolling it clockwise (seen from behind, looking where it looks) turns the
+/// picture anticlockwise. So content right of the reference (dx > 0) asks for a turn to the
+/// right, content below it (dy > 0) for a tilt down, and content turned clockwise (angle > 0)
+/// for a clockwise roll.
+QString DirectionText(const AlignmentOffset& offset, Axis axis, bool korean);
+/// "87 %", or "-" when not measured.
+QString ConfidenceText(const AlignmentOffset& offset);
+/// A figure with the given decimals, or "-" when it is not a number.
+QString FigureText(double value, int decimals);
+
+}  // namespace assist
