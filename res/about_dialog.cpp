@@ -23,9 +23,10 @@ constexpr std::array<ControlTemplate, 4> MakeControls(const wchar_t* name, const
     }};
 }
 
-constexpr auto kKoreanControls = MakeControls(L"Vantrel, 버전 1.0", L"카메라 설치 정렬 도구", L"확인");
+constexpr auto kKoreanControls =
+    MakeControls(L"Vantrel, 버전 1.0", L"창 메뉴(Alt+Space) → 정렬 도우미", L"확인");
 constexpr auto kEnglishControls =
-    MakeControls(L"Vantrel, Version 1.0", L"Camera alignment tool", L"OK");
+    MakeControls(L"Vantrel, Version 1.0", L"Alt+Space → Alignment Assistant", L"OK");
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #define IDM_ABOUTBOX 0x0010
+// The Alignment Assistant's item of the window menu: outside 0x0010..0x001F, which all open About.
+#define IDM_ASSISTANT 0x0030
 #define IDD_ABOUTBOX 200
 #define IDS_ABOUTBOX 201
 #define IDD_VANTREL_DIALOG 202

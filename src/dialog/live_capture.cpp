@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "assist/alignment_assistant.h"
 #include "dialog/live_windows.h"
 #include "dialog/readouts.h"
 #include "dialog/vantrel_dlg.h"
@@ -67,6 +68,7 @@ void CVantrelDlg::SetupSlider(CSliderCtrl& slider, CButton& autoBox, int minimum
 
 void CVantrelDlg::StartCamera() {
     if (!OpenCameras()) {
+        UpdateAssistant();  // a handedness switch that failed to start changed the pair
         MessageBox(L"Cannot start Camera");
         return;
     }
@@ -90,6 +92,7 @@ void CVantrelDlg::StartCamera() {
 
     m_btnStart.EnableWindow(FALSE);
     m_btnStop.EnableWindow(TRUE);
+    UpdateAssistant();
 }
 
 void CVantrelDlg::StopCamera() {
@@ -102,12 +105,16 @@ void CVantrelDlg::StopCamera() {
     KillTimer(ID_TIMER_HEAT);
     m_btnStart.EnableWindow(TRUE);
     m_btnStop.EnableWindow(FALSE);
+    UpdateAssistant();
 }
 
 void CVantrelDlg::GrabFrame(CameraSlot slot, int drawOverlays) {
     if (!m_bCameraRunning) return;
-    m_bFrameFromCamera = ::GrabFrame(m_pFrame, m_camLink, slot, drawOverlays,
-                                     {m_bCenterGuide, m_bGridGuide, m_bFocusTool, m_bLeftHanded});
+    m_bFrameFromCamera = FetchFrame(m_pFrame, m_camLink, slot);
+    if (drawOverlays != 1) return;
+    // An open assistant takes its copy of the picture before the overlays are drawn into it.
+    if (m_pAssistant && m_pAssistant->IsOpen()) m_pAssistant->TakeFrame(slot, m_pFrame);
+    DrawOverlays(m_pFrame, {m_bCenterGuide, m_bGridGuide, m_bFocusTool, m_bLeftHanded});
 }
 
 void CVantrelDlg::OnTimer(UINT_PTR id) {
@@ -146,6 +153,7 @@ void CVantrelDlg::RefreshReadouts() {
 void CVantrelDlg::SelectRightHanded() {
     if (!m_bCameraRunning) {
         m_bLeftHanded = 0;
+        UpdateAssistant();
         return;
     }
     if (m_bLeftHanded == 0) return;
@@ -159,6 +167,7 @@ void CVantrelDlg::SelectRightHanded() {
 void CVantrelDlg::SelectLeftHanded() {
     if (!m_bCameraRunning) {
         m_bLeftHanded = 1;
+        UpdateAssistant();
         return;
     }
     if (m_bLeftHanded == 1) return;

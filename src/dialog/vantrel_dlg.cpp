@@ -2,6 +2,7 @@
 
 #include <opencv2/highgui/highgui_c.h>
 
+#include "assist/alignment_assistant.h"
 #include "dialog/about_dlg.h"
 #include "platform/app.h"
 #include "platform/locale.h"
@@ -81,10 +82,12 @@ BOOL CVantrelDlg::OnInitDialog() {
     if (CMenu* systemMenu = GetSystemMenu(FALSE)) {
         CString aboutMenu;
         aboutMenu.LoadString(IDS_ABOUTBOX);
-        if (!aboutMenu.IsEmpty()) {
-            systemMenu->AppendMenu(MF_SEPARATOR);
-            systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutMenu);
-        }
+        // The assistant is ours, not the language pack's: its item stays when the pack leaves
+        // About out, and then follows the separator alone.
+        systemMenu->AppendMenu(MF_SEPARATOR);
+        systemMenu->AppendMenu(MF_STRING, IDM_ASSISTANT,
+                               g_bKoreanUi ? L"정렬 도우미" : L"Alignment Assistant");
+        if (!aboutMenu.IsEmpty()) systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutMenu);
     }
 
     SetIcon(m_hIcon, TRUE);
@@ -115,6 +118,8 @@ void CVantrelDlg::OnSysCommand(UINT id, LPARAM lParam) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about(this);
         about.DoModal();
+    } else if (id == IDM_ASSISTANT) {
+        OpenAssistant();
     } else {
         CDialog::OnSysCommand(id, lParam);
     }
@@ -144,6 +149,19 @@ void CVantrelDlg::OnDestroy() {
     ReleaseCameraBackend();
     // The working image belongs to the dialog; nothing uses it once the dialog is gone.
     if (m_pFrame) cvReleaseImage(&m_pFrame);
+    m_pAssistant.reset();
+}
+
+void CVantrelDlg::OpenAssistant() {
+    if (!m_pAssistant) {
+        m_pAssistant = std::make_unique<AlignmentAssistant>(g_bKoreanUi);
+        m_pAssistant->SetLiveState(m_bCameraRunning, m_bLeftHanded);
+    }
+    m_pAssistant->Open();
+}
+
+void CVantrelDlg::UpdateAssistant() {
+    if (m_pAssistant) m_pAssistant->SetLiveState(m_bCameraRunning, m_bLeftHanded);
 }
 
 void CVantrelDlg::OnCenterGuideClicked() {

@@ -4,8 +4,12 @@
 
 #include <opencv2/core/core_c.h>
 
+#include <memory>
+
 #include "camlink/camlink_exports.h"
 #include "platform/dialog.h"
+
+class AlignmentAssistant;
 
 class CVantrelDlg : public CDialog {
 public:
@@ -40,6 +44,9 @@ public:
     void LoadCameraBackend();
     void ReleaseCameraBackend();
 
+    // The Alignment Assistant, from the window menu: opens its window, or raises it.
+    void OpenAssistant();
+
     // Read-only views of the state, for tests and diagnostics.
     bool IsCameraRunning() const { return m_bCameraRunning; }
     bool IsLeftHanded() const { return m_bLeftHanded != 0; }
@@ -56,6 +63,8 @@ public:
     bool CenterGuide() const { return m_bCenterGuide; }
     bool GridGuide() const { return m_bGridGuide; }
     bool FocusTool() const { return m_bFocusTool; }
+    /// Null until the assistant is first opened.
+    AlignmentAssistant* Assistant() const { return m_pAssistant.get(); }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -75,6 +84,8 @@ private:
     void SetupSlider(CSliderCtrl& slider, CButton& autoBox, int minimum, int maximum, int value);
     void RefreshReadouts();
     bool IsLiveWindowOpen(const char* name);
+    /// Tells an assistant that exists whether the cameras run and which pair.
+    void UpdateAssistant();
 
     HMODULE m_hLangPack = nullptr;
     HICON m_hIcon = nullptr;
@@ -109,6 +120,8 @@ private:
     CStatic m_staticTopExposure;
     // Whether the last GrabFrame gave a camera frame rather than the black no-frame fill.
     bool m_bFrameFromCamera = false;
+    // The Alignment Assistant's window, made when it is first opened.
+    std::unique_ptr<AlignmentAssistant> m_pAssistant;
 };
 
 /// True when the texts that code produces are Korean.

@@ -130,10 +130,10 @@ TEST_F(ShellTest, SystemCommands0x10To0x1FOpenTheAboutBox) {
     CVantrelDlg& dialog = Open();
     ASSERT_NE(dialog.WindowMenu(), nullptr);
     const auto& items = dialog.WindowMenu()->Items();
-    ASSERT_EQ(items.size(), 2u);
+    ASSERT_EQ(items.size(), 3u);  // the separator, the Alignment Assistant, About
     EXPECT_TRUE(items[0].flags & MF_SEPARATOR);
-    EXPECT_EQ(items[1].id, static_cast<UINT>(IDM_ABOUTBOX));
-    EXPECT_EQ(items[1].text, L"Vantrel 정보(&A)...");
+    EXPECT_EQ(items[2].id, static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(items[2].text, L"Vantrel 정보(&A)...");
 
     for (UINT command : {0x10u, 0x15u, 0x1Fu}) {
         QString aboutTitle;
@@ -161,7 +161,11 @@ TEST_F(ShellTest, EmptyAboutStringGivesNoAboutItem) {
     platform::SetProgramResources(&withoutAbout);
     CVantrelDlg& dialog = Open();
     ASSERT_NE(dialog.WindowMenu(), nullptr);
-    EXPECT_TRUE(dialog.WindowMenu()->Items().empty());
+    // Only the Alignment Assistant's item, after its separator, is left.
+    const auto& items = dialog.WindowMenu()->Items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_TRUE(items[0].flags & MF_SEPARATOR);
+    EXPECT_EQ(items[1].id, static_cast<UINT>(IDM_ASSISTANT));
     Close();
     platform::SetProgramResources(res::ProgramResources());
 }

@@ -1,0 +1,220 @@
+// The Alignment Assistant in the running dialog: its window-menu item, one window, the frames it
+// is handed, and what its read-outs say, against the call-log camera double.
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <cmath>
+#include <filesystem>
+#include <opencv2/imgproc.hpp>
+
+#include "assist/alignment_assistant.h"
+#include "dialog_fixture.h"
+#include "res/samples.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AssistantTest : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        UseDetector("detect_returns_1.so");
+        UseCamLink("calllog_camlink.so");
+        previous_ = fs::current_path();
+        fs::create_directory(modules_->Path() / "work");
+        fs::current_path(modules_->Path() / "work");
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        DialogTest::TearDown();
+    }
+
+    void OpenAssistant() { dialog_->SendMessage(WM_SYSCOMMAND, IDM_ASSISTANT, 0); }
+    static std::vector<QWidget*> AssistantWindows() {
+        std::vector<QWidget*> windows;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window->objectName() == QLatin1String("AlignmentAssistant"))
+                windows.push_back(window);
+        return windows;
+    }
+    static QString Text(const char* name) {
+        const auto windows = AssistantWindows();
+        if (windows.size() != 1) return QStringLiteral("<no window>");
+        auto* label = windows[0]->findChild<QLabel*>(QLatin1String(name));
+        return label ? label->text() : QStringLiteral("<no label>");
+    }
+    // Both cameras of the right-handed pair deliver picture.
+    void SetFrames(const cv::Mat& side, const cv::Mat& top) {
+        Double().SetFrame(0, side.data);
+        Double().SetFrame(2, top.data);
+    }
+    static cv::Mat Sample(int index) {
+        return cv::Mat(480, 640, CV_8UC1,
+                       const_cast<unsigned char*>(SampleImageSet) + index * 307200)
+            .clone();
+    }
+    // The reference as a camera mounted off it sees it: a point p of the reference shows at
+    // c + R(angle) (p - c) + (dx, dy), angle clockwise on the screen.
+    static cv::Mat Posed(const cv::Mat& reference, double dx, double dy, double degrees) {
+        const double a = degrees * CV_PI / 180.0, c = std::cos(a), s = std::sin(a);
+        const double cx = 319.5, cy = 239.5;
+        const cv::Matx23d forward(c, -s, cx + dx - (c * cx - s * cy),  //
+                                  s, c, cy + dy - (s * cx + c * cy));
+        cv::Mat posed;
+        cv::warpAffine(reference, posed, forward, reference.size(), cv::INTER_LINEAR,
+                       cv::BORDER_REPLICATE);
+        return posed;
+    }
+
+    fs::path previous_;
+};
+
+}  // namespace
+
+TEST_F(AssistantTest, MenuItemAboveAboutOpensOneWindowAndEscapeClosesIt) {
+    CVantrelDlg& dialog = Open();
+    const auto& items = dialog.WindowMenu()->Items();
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[1].id, static_cast<UINT>(IDM_ASSISTANT));
+    EXPECT_EQ(items[1].text, L"정렬 도우미");
+    EXPECT_EQ(items[2].id, static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(dialog.Assistant(), nullptr);
+
+    OpenAssistant();
+    ASSERT_NE(dialog.Assistant(), nullptr);
+    AlignmentAssistant* first = dialog.Assistant();
+    EXPECT_TRUE(first->IsOpen());
+    ASSERT_EQ(AssistantWindows().size(), 1u);
+    EXPECT_EQ(AssistantWindows()[0]->windowTitle(), QString::fromUtf8("정렬 도우미"));
+    EXPECT_EQ(Text("status"), QString::fromUtf8("정지됨: 카메라 시작을 누르면 측정합니다."));
+
+    OpenAssistant();  // raises the same window
+    EXPECT_EQ(dialog.Assistant(), first);
+    EXPECT_EQ(AssistantWindows().size(), 1u);
+
+    // The window follows the handedness chosen while idle.
+    auto* side = AssistantWindows()[0]->findChild<QGroupBox*>(QStringLiteral("side"));
+    ASSERT_NE(side, nullptr);
+    EXPECT_EQ(side->title(), QString::fromUtf8("Side 카메라 (RR)"));
+    Click(IDC_BTN_LEFT_HANDED);
+    EXPECT_EQ(side->title(), QString::fromUtf8("Side 카메라 (LL)"));
+
+    QTest::keyClick(AssistantWindows()[0], Qt::Key_Escape);
+    EXPECT_FALSE(first->IsOpen());
+    EXPECT_TRUE(AssistantWindows().empty());
+    EXPECT_TRUE(dialog.GetWidget()->isVisible());  // the dialog stays
+}
+
+TEST_F(AssistantTest, EnglishItemAndWindow) {
+    UseLanguagePack();
+    SetLocale("en_US.UTF-8");
+    CVantrelDlg& dialog = Open();
+    EXPECT_EQ(dialog.WindowMenu()->Items()[1].text, L"Alignment Assistant");
+    OpenAssistant();
+    ASSERT_EQ(AssistantWindows().size(), 1u);
+    EXPECT_EQ(AssistantWindows()[0]->windowTitle(), QStringLiteral("Alignment Assistant"));
+    EXPECT_EQ(Text("status"), QStringLiteral("Not running: press Start Camera to measure."));
+}
+
+// With the window never opened, open or closed, a tick makes the same module calls and leaves
+// the same picture; only an open window is handed copies.
+TEST_F(AssistantTest, TickIsTheSameWithTheWindowClosedAndOnlyAnOpenOneTakesFrames) {
+    CVantrelDlg& dialog = Open();
+    Click(IDC_BTN_START);
+    ClearCalls();
+    Tick();
+    const std::vector<std::string> calls = Calls();
+    const cv::Mat picture = cv::cvarrToMat(dialog.Frame()).clone();
+
+    OpenAssistant();
+    ClearCalls();
+    Tick();
+    EXPECT_EQ(Calls(), calls);
+    EXPECT_EQ(cv::norm(cv::cvarrToMat(dialog.Frame()), picture, cv::NORM_INF), 0.0);
+    EXPECT_EQ(dialog.Assistant()->FramesTaken(), 2);
+
+    QTest::keyClick(AssistantWindows()[0], Qt::Key_Escape);
+    ClearCalls();
+    Tick();
+    EXPECT_EQ(Calls(), calls);
+    EXPECT_EQ(dialog.Assistant()->FramesTaken(), 2);
+    // Save Image grabs without overlays; the assistant takes nothing from it either.
+    OpenAssistant();
+    Click(IDC_BTN_SAVE_IMAGE);
+    EXPECT_EQ(dialog.Assistant()->FramesTaken(), 2);
+}
+
+TEST_F(AssistantTest, BlackFrameGivesDashesNotNumbers) {
+    const cv::Mat black(480, 640, CV_8UC1, cv::Scalar(0));
+    SetFrames(black, black);
+    CVantrelDlg& dialog = Open();
+    OpenAssistant();
+    Click(IDC_BTN_START);
+    Tick();
+    dialog.Assistant()->Refresh();
+    for (const char* name : {"side.horizontal", "side.vertical", "side.rotation", "side.confidence",
+                             "top.horizontal", "top.confidence"})
+        EXPECT_EQ(Text(name), QStringLiteral("-")) << name;
+    EXPECT_EQ(Text("side.horizontal.direction"), QString());
+    EXPECT_EQ(Text("side.verdict"),
+              QString::fromUtf8("측정 불가: 렌즈 캡, 장면, 기준 이미지를 확인하세요."));
+    EXPECT_EQ(Text("status"), QString::fromUtf8("측정 중"));
+    // The copy is taken before the overlays: the centre guide would put edges into the focus
+    // window of a black picture.
+    EXPECT_EQ(Text("side.sharpness"), QString::fromUtf8("선명도 0.0"));
+    EXPECT_EQ(Text("side.focusValue"), QString::fromUtf8("초점값 20.779221"));
+}
+
+// Content right of, above and turned clockwise from the reference asks for a turn right, a tilt
+// up and a clockwise roll; the reference itself is aligned.
+TEST_F(AssistantTest, DirectionsFollowTheOffsetAndTheReferenceItselfIsAligned) {
+    UseLanguagePack();
+    SetLocale("en_US.UTF-8");
+    const cv::Mat side = Sample(0), top = Sample(1);
+    SetFrames(Posed(side, 12.0, -5.0, 1.5), top);
+    CVantrelDlg& dialog = Open();
+    OpenAssistant();
+    Click(IDC_BTN_START);
+    Tick();
+    dialog.Assistant()->Refresh();
+    EXPECT_EQ(Text("side.horizontal.direction"), QStringLiteral("turn right"));
+    EXPECT_EQ(Text("side.vertical.direction"), QStringLiteral("tilt up"));
+    EXPECT_EQ(Text("side.rotation.direction"), QStringLiteral("roll clockwise"));
+    EXPECT_EQ(Text("side.verdict"), QStringLiteral("NOT ALIGNED"));
+    EXPECT_EQ(Text("top.horizontal"), QStringLiteral("0.0 px"));
+    EXPECT_EQ(Text("top.verdict"), QStringLiteral("ALIGNED"));
+}
+
+TEST_F(AssistantTest, SnapshotReferenceIsReadWhenPickedAndProblemsAreSaid) {
+    UseLanguagePack();
+    SetLocale("en_US.UTF-8");
+    const cv::Mat side = Sample(0);
+    QImage(side.data, 640, 480, 640, QImage::Format_Grayscale8).save(QStringLiteral("rr.png"));
+    QImage(320, 240, QImage::Format_Grayscale8).save(QStringLiteral("rt.png"));
+    SetFrames(side, Sample(1));
+    CVantrelDlg& dialog = Open();
+    OpenAssistant();
+    Click(IDC_BTN_START);
+    QWidget* window = AssistantWindows().at(0);
+    for (const char* box : {"side.reference", "top.reference"}) {
+        auto* reference = window->findChild<QComboBox*>(QLatin1String(box));
+        ASSERT_NE(reference, nullptr);
+        reference->setCurrentIndex(1);
+        emit reference->activated(1);
+    }
+    Tick();
+    dialog.Assistant()->Refresh();
+    EXPECT_EQ(Text("side.message"), QString());
+    EXPECT_EQ(Text("side.verdict"), QStringLiteral("ALIGNED"));
+    EXPECT_EQ(Text("top.message"), QStringLiteral("rt.png is not a 640 x 480 grey picture."));
+    EXPECT_EQ(Text("top.horizontal"), QStringLiteral("-"));
+    EXPECT_EQ(Text("top.verdict"), QStringLiteral("No reference picture."));
+
+    fs::remove("rt.png");
+    emit window->findChild<QComboBox*>(QStringLiteral("top.reference"))->activated(1);
+    EXPECT_TRUE(Text("top.message").startsWith(QStringLiteral("No rt.png in ")));
+}
