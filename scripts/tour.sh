@@ -2,7 +2,10 @@
 # A tour of Vantrel's live view on the current X display, with the simulated cameras, checking
 # each step and leaving a screenshot of it in OUTDIR:
 #   start, a few seconds of frames, the focus tool on, a click in a live window that moves the
-#   focus marker, Save Image (the snapshots land in OUTDIR), Show Sample, and stop.
+#   focus marker, Save Image (the snapshots land in OUTDIR), Show Sample, the Alignment Assistant
+#   from the window menu, and stop.
+# The simulated cameras are mounted off their reference (VANTREL_SIM_POSE) unless the caller
+# sets a pose of its own, so that the assistant has something to show.
 # Usage: tour.sh BUILD_DIR OUTDIR
 set -euo pipefail
 BUILD_DIR=$(cd "$1" && pwd)
@@ -38,7 +41,8 @@ changed() {
 }
 
 cd "$OUTDIR"
-VANTREL_CAMERA=${VANTREL_CAMERA:-sim-dalsa} "$BUILD_DIR/bin/vantrel" >"$OUTDIR/vantrel.out" 2>&1 &
+VANTREL_CAMERA=${VANTREL_CAMERA:-sim-dalsa} VANTREL_SIM_POSE=${VANTREL_SIM_POSE-RR=12,-5,1.5;RT=0,3,-0.4} \
+    "$BUILD_DIR/bin/vantrel" >"$OUTDIR/vantrel.out" 2>&1 &
 pid=$!
 dialog=$(x11_wait_window '^Vantrel \(') || fail "the dialog did not appear"
 xdotool windowmove "$dialog" 0 0
@@ -90,12 +94,29 @@ window_shot rt-sample "$rt"
 [ "$(identify -format '%w %h' "$OUTDIR/window-rr-sample.png")" = "640 480" ] ||
     fail "the sample window is not 640 x 480"
 
+# The Alignment Assistant, from the window menu: Close, then the assistant, then About.
+x11_key "$dialog" alt+space
+sleep 0.3
+xdotool key Down Down Return
+assistant=$(x11_wait_window '^(Alignment Assistant|정렬 도우미)$') || fail "no Alignment Assistant window"
+xdotool windowmove "$assistant" 1320 0
+sleep 2
+shot assistant
+window_shot assistant "$assistant"
+sleep 1
+import -window "$assistant" "$OUTDIR/.assistant-later.png"
+[ "$(identify -format '%w %h' "$OUTDIR/window-assistant.png")" = \
+  "$(identify -format '%w %h' "$OUTDIR/.assistant-later.png")" ] &&
+    [ "$(compare -metric AE "$OUTDIR/window-assistant.png" "$OUTDIR/.assistant-later.png" null: 2>&1 |
+        cut -d' ' -f1)" -gt 0 ] || fail "the assistant does not follow the live pictures"
+rm -f "$OUTDIR/.assistant-later.png"
+
 x11_click_control "$dialog" 2009   # Stop Camera
 sleep 0.5
 shot stopped
 sleep 0.5
 x11_shot "$OUTDIR/.after-stop.png"
-[ "$(changed "$OUTDIR/05-stopped.png" "$OUTDIR/.after-stop.png" "640x480+0+420")" -eq 0 ] ||
+[ "$(changed "$OUTDIR/06-stopped.png" "$OUTDIR/.after-stop.png" "640x480+0+420")" -eq 0 ] ||
     fail "the live view still changes after Stop"
 rm -f "$OUTDIR/.after-stop.png"
 
