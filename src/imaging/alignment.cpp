@@ -2,7 +2,7 @@
 // motion on the coarsest level; Gauss-Newton refines it level by level; the last step compares
 // the full pictures, both blurred a little, and finds the live picture's defocus along with the
 // motion. The confidence is the normalised correlation of the two pictures once aligned, in the
-// region where they agree least.
+// region where they agree least, on a coarse level and on the fine model's pixels.
 #include "imaging/alignment.h"
 
 #include <algorithm>
@@ -128,8 +128,13 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
     blur = kMiddleStep;
     if (!alignment::Refine(prepared.fine, levels.fine, motion, blur, 15, 0.002).ok) return offset;
 
-    offset.confidence = std::clamp(
-        alignment::WeakestRegion(prepared.judge, levels.levels[kJudgeLevel], motion), 0.0, 1.0);
+    // Two views of the same question: all pixels of a coarse level, where the broad layout
+    // speaks, and the fine model's pixels on edges and texture, where broad shading (the same in
+    // a mirrored picture) does not.
+    const double broad =
+        alignment::WeakestRegion(prepared.judge, levels.levels[kJudgeLevel], motion);
+    const double detailed = alignment::WeakestRegion(prepared.fine, levels.fine, motion, blur);
+    offset.confidence = std::clamp(std::min(broad, detailed), 0.0, 1.0);
     if (offset.confidence < kAlignmentMinConfidence) return offset;
     const cv::Point2d shift = motion.ShiftAboutCentre();
     offset.measured = true;

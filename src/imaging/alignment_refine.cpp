@@ -230,13 +230,14 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Rigid& motion,
     return result;
 }
 
-double WeakestRegion(const LevelModel& model, const cv::Mat& live, const Rigid& motion) {
+double WeakestRegion(const LevelModel& model, const cv::Mat& live, const Rigid& motion,
+                     double blur) {
     std::vector<float> sampled;
     std::vector<uint8_t> inside;
     const int found = SampleMoved(model, live, motion, sampled, inside);
     if (found * 2 < static_cast<int>(model.points.size()) || found < 12) return 0.0;
     const double scale = LevelScale(model.level);
-    const std::vector<float>& values = model.steps.front().values;
+    const Blend reference(model, blur);
     std::array<Moments, kRegionsX * kRegionsY> regions;
     Moments all;
     for (size_t i = 0; i < sampled.size(); ++i) {
@@ -245,8 +246,8 @@ double WeakestRegion(const LevelModel& model, const cv::Mat& live, const Rigid& 
                                 static_cast<int>(model.points[i].x * kRegionsX / (kWidth * scale)));
         const int ry = std::min(
             kRegionsY - 1, static_cast<int>(model.points[i].y * kRegionsY / (kHeight * scale)));
-        regions[ry * kRegionsX + rx].Add(values[i], sampled[i]);
-        all.Add(values[i], sampled[i]);
+        regions[ry * kRegionsX + rx].Add(reference.Value(i), sampled[i]);
+        all.Add(reference.Value(i), sampled[i]);
     }
     // A flat live picture matches nothing.
     if (all.VarianceL() < kFlat) return 0.0;

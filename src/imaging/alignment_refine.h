@@ -52,13 +52,14 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Rigid& motion,
                     int maxIterations, double stopShift);
 
 // The picture is cut into kRegionsX x kRegionsY regions; the weakest zero-mean normalised
-// correlation of the model's first step with the live picture under motion, among the regions
-// with shapes of their own, of which there must be kMinRegions. A picture that shares most of
-// the reference's layout but differs in one part (mirrored, another scene) scores low there.
-// 0 when fewer than half of the points fall inside the live picture.
+// correlation of the model (at blur) with the live picture under motion, among the regions with
+// shapes of their own, of which there must be kMinRegions. A picture that shares most of the
+// reference's layout but differs in one part (mirrored, another scene) scores low there. 0 when
+// fewer than half of the points fall inside the live picture.
 inline constexpr int kRegionsX = 4;
 inline constexpr int kRegionsY = 3;
 inline constexpr int kMinRegions = 4;
-double WeakestRegion(const LevelModel& model, const cv::Mat& live, const Rigid& motion);
+double WeakestRegion(const LevelModel& model, const cv::Mat& live, const Rigid& motion,
+                     double blur = 0.0);
 
 }  // namespace alignment
