@@ -1,0 +1,78 @@
+// Cost of the Alignment Assistant's work per refresh and camera: one alignment measurement and
+// one sharpness figure, on simulated camera pictures mounted off their reference. Runs on one
+// core (OpenCV's worker threads are switched off, as the assistant's share of the program is).
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <opencv2/core.hpp>
+#include <span>
+
+#include "imaging/alignment.h"
+#include "imaging/sharpness.h"
+#include "sim/scene.h"
+
+namespace {
+
+namespace sim = vantrel::sim;
+
+cv::Mat Render(int slot, const sim::FrameSettings& settings) {
+    cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
+    sim::RenderFrame(slot, settings, std::span(picture.data, sim::kPixels));
+    return picture;
+}
+
+// The reference as the program bakes it, and a live picture far off it, blurred and noisy.
+struct Camera {
+    cv::Mat reference;
+    cv::Mat live;
+};
+
+const Camera& CameraAt(int slot) {
+    static std::array<Camera, 4> cameras;
+    Camera& camera = cameras[slot];
+    if (camera.reference.empty()) {
+        const int block[] = {0, 2, 1, 3};
+        camera.reference = Render(slot, {.noise = 1.0f, .seed = 20210127u + block[slot]});
+        camera.live = Render(slot, {.brightness = 1.6f,
+                                    .defocus = 1.5f,
+                                    .noise = 1.5f,
+                                    .seed = 3,
+                                    .pose = {-27.0f, 18.0f, 2.2f}});
+    }
+    return camera;
+}
+
+void BM_Measure(benchmark::State& state) {
+    cv::setNumThreads(0);
+    const Camera& camera = CameraAt(static_cast<int>(state.range(0)));
+    AlignmentMeter meter;
+    meter.SetReference(camera.reference);
+    for (auto _ : state) {
+        const AlignmentOffset offset = meter.Measure(camera.live);
+        benchmark::DoNotOptimize(offset);
+    }
+}
+
+void BM_SetReference(benchmark::State& state) {
+    cv::setNumThreads(0);
+    const Camera& camera = CameraAt(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        AlignmentMeter meter;
+        meter.SetReference(camera.reference);
+        benchmark::DoNotOptimize(meter);
+    }
+}
+
+void BM_Sharpness(benchmark::State& state) {
+    const Camera& camera = CameraAt(0);
+    for (auto _ : state) benchmark::DoNotOptimize(MeasureSharpness(camera.live, {318, 262}));
+}
+
+}  // namespace
+
+// slot 0: the side camera, 2: the top camera.
+BENCHMARK(BM_Measure)->ArgName("slot")->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SetReference)->ArgName("slot")->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sharpness);
+
+BENCHMARK_MAIN();
