@@ -9,6 +9,7 @@
 #include "camlink/camlink_exports.h"
 #include "genicam/access.h"
 #include "genicam/frame_rate.h"
+#include "genicam/packet_size.h"
 
 namespace vantrel::genicam {
 
@@ -176,6 +177,7 @@ bool Camera::Configure(std::string* error) {
     }
     settings_.SetEntry("AcquisitionMode", "Continuous", &failure);
     RequestFrameRate(device, settings_);
+    ChoosePacketSize(camera_.get(), settings_);
     return true;
 }
 
