@@ -6,7 +6,9 @@
 #      camera module, against bench/minimal_display showing the same two frames;
 #   3. the resident size over a fifteen-minute session driven in-process through the message
 #      map, with the simulated cameras and with the fixed camera module;
-#   4. the time from launch to the dialog on screen, with the simulated cameras.
+#   4. the time from launch to the dialog on screen, with the simulated cameras;
+#   5. the bandwidth and CPU of the live view with a GigE Vision camera streaming at 200 frames a
+#      second (bench/gige_bandwidth.sh, in a private network namespace).
 # Prints a summary; raw figures stay in BUILD_DIR/bench/results/.
 #
 # Usage: scripts/bench.sh [BUILD_DIR]
@@ -195,3 +197,8 @@ done
 startup=$(stats <"$OUT/startup_ms.txt")
 echo "   median $(field 1 "$startup") ms (min $(field 2 "$startup"), max $(field 3 "$startup"))"
 echo "   load: $(load_average)"
+echo
+
+# ---- 5. a GigE Vision camera at its own rate ---------------------------------------------------
+echo "5. A GigE Vision camera streaming at 200 frames a second (Aravis's fake camera)"
+bash bench/gige_bandwidth.sh "$BUILD_DIR"
