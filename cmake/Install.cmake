@@ -8,6 +8,8 @@ install(TARGETS PalveroToolLangEng QxCamDetecter QxCamLinkDLLDALSA QxCamLinkDLLV
 file(CREATE_LINK ../${VANTREL_INSTALL_DIR}/vantrel ${CMAKE_BINARY_DIR}/vantrel-link SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/vantrel-link DESTINATION bin RENAME vantrel)
 install(FILES res/vantrel.desktop DESTINATION share/applications)
+# USB3 Vision cameras for the local user (udev looks in lib/udev/rules.d below /usr and /usr/local).
+install(FILES res/udev/70-vantrel-usb3vision.rules DESTINATION lib/udev/rules.d)
 foreach(size 16 32 48)
     install(FILES res/icons/vantrel-${size}.png
         DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME vantrel.png)

@@ -18,9 +18,15 @@ grep -q libopencv-imgcodecs <<<"$depends" || { echo "no image codecs dependency"
 for file in usr/bin/vantrel usr/lib/vantrel/vantrel usr/lib/vantrel/QxCamDetecter.so \
     usr/lib/vantrel/QxCamLinkDLLDALSA.so usr/lib/vantrel/QxCamLinkDLLVW.so \
     usr/lib/vantrel/QxCamLinkDLLHV.so usr/lib/vantrel/PalveroToolLangEng.so \
-    usr/share/applications/vantrel.desktop usr/share/icons/hicolor/48x48/apps/vantrel.png; do
+    usr/share/applications/vantrel.desktop usr/share/icons/hicolor/48x48/apps/vantrel.png \
+    usr/lib/udev/rules.d/70-vantrel-usb3vision.rules; do
     [ -e "$scratch/root/$file" ] || { echo "missing $file"; exit 1; }
 done
+# The udev rule opens USB3 Vision devices, by their interface class 0xEF, subclass 0x05, to the
+# local user.
+rule=$(grep -v '^#' "$scratch/root/usr/lib/udev/rules.d/70-vantrel-usb3vision.rules")
+[[ $rule == *'ENV{ID_USB_INTERFACES}=="*:ef05??:*", TAG+="uaccess"'* ]] ||
+    { echo "the udev rule does not grant USB3 Vision devices (class ef, subclass 05)"; exit 1; }
 
 # The test hooks stay out of the package, and the hook variables do nothing in what it ships:
 # its vantrel shows a message with VANTREL_MSGBOX_LOG set and logs nothing.
