@@ -13,6 +13,8 @@ gige_enter_namespace "$0" "$@"
 source "$VANTREL_SOURCE_DIR/scripts/x11-driver.sh"
 export X11_ENGLISH=1  # the English dialog's control rectangles
 
+# The message log, by which the test sees any message box, comes from the test hooks module.
+[ -e "$BUILD_DIR/bin/VantrelTestHooks.so" ] || { echo "no test hooks module in $BUILD_DIR/bin"; exit 1; }
 artefacts="$BUILD_DIR/tests/e2e-artefacts/gige"
 rm -rf "$artefacts"
 mkdir -p "$artefacts"
