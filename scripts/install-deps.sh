@@ -7,6 +7,9 @@ packages=(
     libopencv-dev qtbase5-dev libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils fonts-nanum
     libaravis-dev libusb-1.0-0-dev aravis-tools aravis-tools-cli
+    # the GigE Vision tests: loopback addresses in a private network namespace (unshare comes
+    # with util-linux)
+    iproute2 util-linux
 )
 
 missing=()
