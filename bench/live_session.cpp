@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
     const int ticks = argc > 2 ? std::atoi(argv[2]) : kFifteenMinutesOfTicks;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("LC_ALL", "ko_KR.UTF-8", 1);
+    // Unset, the camera modules would search the network for real cameras.
+    setenv("VANTREL_CAMERA", "sim-dalsa", 0);
 
     platform::EnsureGuiApplication();
     static CWinApp application(L"Vantrel");
