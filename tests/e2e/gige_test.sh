@@ -140,6 +140,9 @@ check "the camera is found again at the next Start" until_true 20 shows_picture 
 x11_shot "$artefacts/camera-back.png"
 
 x11_key "$dialog" Escape
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+# A message box left open would hold the dialog: then the program is ended, and the check fails.
+until_true 15 ended || kill "$pid"
 status=0
 wait "$pid" || status=$?
 pid=""
