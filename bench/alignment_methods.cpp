@@ -28,6 +28,7 @@
 #include "imaging/alignment.h"
 #include "sim/prng.h"
 #include "sim/scene.h"
+#include "simulated_views.h"
 
 namespace {
 
@@ -190,35 +191,12 @@ Method Meter(const cv::Mat& reference) {
     };
 }
 
-cv::Mat Reference(int slot) {
-    const uint32_t block[] = {0, 2, 1, 3};
-    cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
-    sim::RenderFrame(slot, {.noise = 1.0f, .seed = 20210127u + block[slot]},
-                     std::span(picture.data, sim::kPixels));
-    return picture;
-}
-
 struct Case {
     int slot;
     bool far;
     sim::Pose pose;
     cv::Mat live;
 };
-
-cv::Mat Live(const sim::Radiance& scene, const sim::Pose& pose, float sigma, float gain,
-             float exposure, uint64_t seed) {
-    sim::Radiance image = scene;
-    sim::Place(image, pose);
-    sim::Defocus(image, sigma);
-    sim::Rng rng(seed);
-    const float noise = 0.6f + 0.6f * gain;
-    cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
-    for (int i = 0; i < sim::kPixels; ++i) {
-        const float value = image[i] * exposure * gain + 2.0f + noise * rng.Gaussian();
-        picture.data[i] = static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L));
-    }
-    return picture;
-}
 
 double Quantile(std::vector<double> v, double q) {
     if (v.empty()) return NAN;
@@ -242,10 +220,10 @@ int main(int argc, char** argv) {
                 const sim::Pose pose{static_cast<float>(shift(random)),
                                      static_cast<float>(shift(random)),
                                      static_cast<float>(turn(random))};
-                cases.push_back(
-                    {slot, far, pose,
-                     Live(scene, pose, 0.4f + 2.0f * (i % 8) / 7.0f,
-                          1.0f + static_cast<float>(i % 3), 0.7f + 0.15f * (i % 4), random())});
+                cases.push_back({slot, far, pose,
+                                 bench::LivePicture(scene, pose, 0.4f + 2.0f * (i % 8) / 7.0f,
+                                                    1.0f + static_cast<float>(i % 3),
+                                                    0.7f + 0.15f * (i % 4), random())});
             }
         }
     }
@@ -264,7 +242,8 @@ int main(int argc, char** argv) {
                 "off p95", "off max", "ang p95", "ang max", "in goal", "ms mean");
     for (const auto& method : methods) {
         std::array<Method, 4> prepared;
-        for (int slot = 0; slot < 4; ++slot) prepared[slot] = method.prepare(Reference(slot));
+        for (int slot = 0; slot < 4; ++slot)
+            prepared[slot] = method.prepare(bench::ReferencePicture(slot));
         for (int camera = 0; camera < 2; ++camera) {
             for (const bool far : {false, true}) {
                 std::vector<double> offsets, angles, times;

@@ -16,39 +16,13 @@
 #include "imaging/alignment.h"
 #include "sim/prng.h"
 #include "sim/scene.h"
+#include "simulated_views.h"
 
 namespace {
 
 namespace sim = vantrel::sim;
 
 const char* const kNames[] = {"RR", "LL", "RT", "LT"};
-
-// The reference pictures exactly as the program's built-in ones are baked.
-cv::Mat Reference(int slot) {
-    const int block[] = {0, 2, 1, 3};  // RR, RT, LL, LT order of the baked block
-    sim::FrameSettings settings;
-    settings.noise = 1.0f;
-    settings.seed = 20210127u + static_cast<uint32_t>(block[slot]);
-    cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
-    sim::RenderFrame(slot, settings, std::span(picture.data, sim::kPixels));
-    return picture;
-}
-
-// What a simulated camera delivers: the sharp scene placed, blurred, exposed, with noise.
-cv::Mat Live(const sim::Radiance& scene, const sim::Pose& pose, float sigma, float gain,
-             float exposure, uint64_t seed) {
-    sim::Radiance image = scene;
-    sim::Place(image, pose);
-    sim::Defocus(image, sigma);
-    sim::Rng rng(seed);
-    const float noise = 0.6f + 0.6f * gain;
-    cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
-    for (int i = 0; i < sim::kPixels; ++i) {
-        const float value = image[i] * exposure * gain + 2.0f + noise * rng.Gaussian();
-        picture.data[i] = static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L));
-    }
-    return picture;
-}
 
 struct Stats {
     std::vector<double> offset, angle, ms, confidence;
@@ -89,7 +63,7 @@ int main(int argc, char** argv) {
     std::array<cv::Mat, 4> references;
     std::array<AlignmentMeter, 4> meters;
     for (int slot = 0; slot < 4; ++slot) {
-        references[slot] = Reference(slot);
+        references[slot] = bench::ReferencePicture(slot);
         meters[slot].SetReference(references[slot]);
     }
     Stats overall[2];
@@ -107,7 +81,8 @@ int main(int argc, char** argv) {
                 const float sigma = 0.4f + 2.0f * (i % 8) / 7.0f;
                 const float gain = 1.0f + static_cast<float>((i / 8) % 3);
                 const float exposure = 0.7f + 0.3f * static_cast<float>(i % 5);
-                const cv::Mat live = Live(scene, pose, sigma, gain, exposure, random());
+                const cv::Mat live =
+                    bench::LivePicture(scene, pose, sigma, gain, exposure, random());
                 const auto start = std::chrono::steady_clock::now();
                 const AlignmentOffset offset = meters[slot].Measure(live);
                 const double ms = std::chrono::duration<double, std::milli>(
@@ -177,8 +152,8 @@ int main(int argc, char** argv) {
             for (const float sigma : {0.4f, 2.4f})
                 for (const float gain : {1.0f, 3.0f}) {
                     const sim::Pose pose{static_cast<float>(random() % 21) - 10.0f, 0.0f, 0.0f};
-                    const AlignmentOffset o =
-                        meters[slot].Measure(Live(scene, pose, sigma, gain, 1.0f, random()));
+                    const AlignmentOffset o = meters[slot].Measure(
+                        bench::LivePicture(scene, pose, sigma, gain, 1.0f, random()));
                     highest = std::max(highest, o.confidence);
                     measured += o.measured;
                 }
