@@ -108,13 +108,14 @@ void CVantrelDlg::StopCamera() {
     UpdateAssistant();
 }
 
-void CVantrelDlg::GrabFrame(CameraSlot slot, int drawOverlays) {
-    if (!m_bCameraRunning) return;
-    m_bFrameFromCamera = FetchFrame(m_pFrame, m_camLink, slot);
-    if (drawOverlays != 1) return;
+bool CVantrelDlg::GrabFrame(CameraSlot slot, int drawOverlays) {
+    if (!m_bCameraRunning) return false;
+    const bool fromCamera = FetchFrame(m_pFrame, m_camLink, slot);
+    if (drawOverlays != 1) return fromCamera;
     // An open assistant takes its copy of the picture before the overlays are drawn into it.
     if (m_pAssistant && m_pAssistant->IsOpen()) m_pAssistant->TakeFrame(slot, m_pFrame);
     DrawOverlays(m_pFrame, {m_bCenterGuide, m_bGridGuide, m_bFocusTool, m_bLeftHanded});
+    return fromCamera;
 }
 
 void CVantrelDlg::OnTimer(UINT_PTR id) {

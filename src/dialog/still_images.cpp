@@ -25,7 +25,7 @@ std::wstring NoPictureMessage(const char* file) {
 
 std::wstring WriteFailureMessage(const char* file, int error) {
     const std::wstring name = platform::FromUtf8(file);
-    const std::wstring folder = platform::FromUtf8(SnapshotFolder(file));
+    const std::wstring folder = platform::FromUtf8(WorkingFolder());
     const std::wstring reason = platform::FromUtf8(std::strerror(error));
     return g_bKoreanUi ? folder + L" 폴더에 " + name + L" 이미지를 저장하지 못했습니다: " + reason
                        : L"Cannot save image " + name + L" in " + folder + L": " + reason;
@@ -43,9 +43,8 @@ void CVantrelDlg::SaveImages() {
     const Snapshot left[2] = {{kSlotLeftSide, "ll.png"}, {kSlotLeftTop, "lt.png"}};
     std::wstring problems;
     for (const Snapshot& snapshot : m_bLeftHanded == 0 ? right : left) {
-        GrabFrame(snapshot.slot, 0);
         std::wstring problem;
-        if (!m_pFrame || !m_bFrameFromCamera) {
+        if (!GrabFrame(snapshot.slot, 0)) {
             problem = NoPictureMessage(snapshot.file);
         } else if (const int error = SaveSnapshot(snapshot.file, m_pFrame)) {
             problem = WriteFailureMessage(snapshot.file, error);

@@ -38,7 +38,9 @@ public:
     void ShowSamples();
 
     // Frames.
-    void GrabFrame(CameraSlot slot, int drawOverlays);
+    /// True when the picture came from the camera, false for the black no-frame fill or while
+    /// the cameras do not run.
+    bool GrabFrame(CameraSlot slot, int drawOverlays);
 
     // Camera backend.
     void LoadCameraBackend();
@@ -118,8 +120,6 @@ private:
     CStatic m_staticSideExposure;
     CStatic m_staticTopGain;
     CStatic m_staticTopExposure;
-    // Whether the last GrabFrame gave a camera frame rather than the black no-frame fill.
-    bool m_bFrameFromCamera = false;
     // The Alignment Assistant's window, made when it is first opened.
     std::unique_ptr<AlignmentAssistant> m_pAssistant;
 };

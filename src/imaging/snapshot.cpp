@@ -130,19 +130,10 @@ int SaveSnapshot(const char* fileName, const IplImage* image) {
     return SyncFolder(folder);
 }
 
-std::string SnapshotFolder(const std::string& fileName) {
-    namespace fs = std::filesystem;
-    const size_t slash = fileName.rfind('/');
-    const fs::path folder =
-        slash == std::string::npos ? fs::path() : fs::path(fileName.substr(0, slash ? slash : 1));
-    if (folder.is_absolute()) return folder.lexically_normal().string();
+std::string WorkingFolder() {
     // The kernel's name of the working folder, which says "(deleted)" when it has been removed.
     std::error_code ec;
-    fs::path working = fs::read_symlink("/proc/self/cwd", ec);
-    if (ec) working = fs::current_path(ec);
-    if (ec) return folder.empty() ? std::string(".") : folder.string();
-    if (folder.empty()) return working.string();
-    std::string absolute = (working / folder).lexically_normal().string();
-    if (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
-    return absolute;
+    std::filesystem::path working = std::filesystem::read_symlink("/proc/self/cwd", ec);
+    if (ec) working = std::filesystem::current_path(ec);
+    return ec ? std::string(".") : working.string();
 }

@@ -12,5 +12,5 @@
 /// comes after the rename: it is reported, and the new file stays.)
 int SaveSnapshot(const char* fileName, const IplImage* image);
 
-/// The absolute folder that fileName lies in, for messages: the working folder for a bare name.
-std::string SnapshotFolder(const std::string& fileName);
+/// The absolute working folder, where Save Image writes its snapshots, for messages.
+std::string WorkingFolder();

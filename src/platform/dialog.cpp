@@ -111,9 +111,6 @@ CRect MapWithFont(const QFont& font, const CRect& units) {
 }
 
 
-// What the widget layer sends when the window menu is asked for: x in wParam, y in lParam.
-constexpr UINT kWindowMenuRequest = 0x007B;
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -314,10 +311,7 @@ void CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CDialog::Run(UINT message, WPARAM wParam, LPARAM lParam) {
     ++handlersRunning_;
-    if (message == kWindowMenuRequest)
-        OpenWindowMenu(static_cast<int>(wParam), static_cast<int>(lParam));
-    else
-        SendMessage(message, wParam, lParam);
+    SendMessage(message, wParam, lParam);
     --handlersRunning_;
 }
 
@@ -347,7 +341,7 @@ bool CDialog::StillApplies(const HeldCommand& command) const {
 
 void CDialog::ShowWindowMenu(int x, int y) {
     // The menu runs a loop of its own; it is not opened in the middle of a handler.
-    Dispatch(kWindowMenuRequest, static_cast<WPARAM>(x), static_cast<LPARAM>(y));
+    Dispatch(WM_CONTEXTMENU, static_cast<WPARAM>(x), static_cast<LPARAM>(y));
 }
 
 void CDialog::OpenWindowMenu(int x, int y) {
@@ -391,6 +385,9 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_CLOSE) OnCancel();
+            return 0;
+        case WM_CONTEXTMENU:
+            OpenWindowMenu(static_cast<int>(wParam), static_cast<int>(lParam));
             return 0;
         case WM_CLOSE:
             OnCancel();

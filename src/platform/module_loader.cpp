@@ -1,7 +1,6 @@
 #include "platform/module_loader.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cwchar>

@@ -44,6 +44,8 @@ constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
 constexpr UINT WM_SETICON = 0x0080;
+// Here with the screen position unpacked: x in wParam, y in lParam.
+constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
