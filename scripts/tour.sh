@@ -17,8 +17,9 @@ OUTDIR=$(cd "$OUTDIR" && pwd)
 step=0
 shot() {
     step=$((step + 1))
-    x11_shot "$OUTDIR/$(printf '%02d' "$step")-$1.png"
-    echo "  $(printf '%02d' "$step")-$1.png"
+    last_shot="$OUTDIR/$(printf '%02d' "$step")-$1.png"
+    x11_shot "$last_shot"
+    echo "  ${last_shot##*/}"
 }
 # A screenshot of one window alone, for the documentation.
 window_shot() {
@@ -116,7 +117,7 @@ sleep 0.5
 shot stopped
 sleep 0.5
 x11_shot "$OUTDIR/.after-stop.png"
-[ "$(changed "$OUTDIR/06-stopped.png" "$OUTDIR/.after-stop.png" "640x480+0+420")" -eq 0 ] ||
+[ "$(changed "$last_shot" "$OUTDIR/.after-stop.png" "640x480+0+420")" -eq 0 ] ||
     fail "the live view still changes after Stop"
 rm -f "$OUTDIR/.after-stop.png"
 

@@ -116,9 +116,10 @@ start_then_escape() {
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.05
     done
+    kill -0 "$pid" 2>/dev/null && return 1  # still open after 8 s
     wait "$pid" || status=$?
-    [ "$status" -eq 0 ] || return 1
-    [ "$(lifecycle)" = "InitDevice,StartDevice 0 1,StopDevice,ReleaseDevice" ] || return 2
+    [ "$status" -eq 0 ] || return 2
+    [ "$(lifecycle)" = "InitDevice,StartDevice 0 1,StopDevice,ReleaseDevice" ] || return 3
 }
 
 for case in start_then_stop start_twice start_then_left start_then_escape; do

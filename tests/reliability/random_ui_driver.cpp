@@ -23,18 +23,12 @@ const std::wstring kLimit = L"발열문제로 카메라를 정지합니다.";
 // True when every line of text says that a snapshot of the handedness was not saved because
 // its camera delivered no picture.
 bool OnlyNoPictureLines(const std::wstring& text, bool leftHanded) {
-    const wchar_t* files[2] = {leftHanded ? L"ll.png" : L"rr.png", leftHanded ? L"lt.png" : L"rt.png"};
-    size_t start = 0;
-    for (const wchar_t* file : files) {
-        const std::wstring line =
-            L"카메라가 영상을 보내지 않아 " + std::wstring(file) + L" 파일을 저장하지 않았습니다.";
-        if (text.compare(start, line.size(), line) != 0) continue;
-        start += line.size();
-        if (start == text.size()) return true;
-        if (text[start] != L'\n') return false;
-        ++start;
-    }
-    return false;
+    const auto line = [](const wchar_t* file) {
+        return L"카메라가 영상을 보내지 않아 " + std::wstring(file) + L" 파일을 저장하지 않았습니다.";
+    };
+    const std::wstring side = line(leftHanded ? L"ll.png" : L"rr.png");
+    const std::wstring top = line(leftHanded ? L"lt.png" : L"rt.png");
+    return text == side || text == top || text == side + L"\n" + top;
 }
 
 // Windows a user can close: the live windows of both pairs and the sample windows.

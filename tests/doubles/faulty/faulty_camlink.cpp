@@ -80,10 +80,11 @@ struct Device {
         if (violations++ == 0) firstViolation = what;
     }
 
-    // Counts the call, waits when asked to and checks the arguments every feature call shares.
-    void Enter(const char* exportName) {
+    // Counts the call, traces it (unless the export writes a fuller line itself), waits when
+    // asked to and checks the arguments every feature call shares.
+    void Enter(const char* exportName, bool trace = true) {
         ++calls[exportName];
-        if (!std::string_view(exportName).starts_with("QxCamLink_StartDevice")) Trace(exportName);
+        if (trace) Trace(exportName);
         if (plan.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(plan.delayMs));
         if (released && std::string(exportName) != "QxCamLink_InitDevice")
             Violation(std::string(exportName) + " after ReleaseDevice");
@@ -205,7 +206,7 @@ int QxCamLink_InitDevice(void) {
 
 int QxCamLink_StartDevice(int pair) {
     Device& device = State();
-    device.Enter("QxCamLink_StartDevice");
+    device.Enter("QxCamLink_StartDevice", false);
     const int started = StartPair(device, pair);
     Device::Trace("StartDevice " + std::to_string(pair) + " " + std::to_string(started));
     return started;

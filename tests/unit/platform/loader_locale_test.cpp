@@ -23,7 +23,7 @@ TEST(ModuleLoader, SearchesTheExecutablesFolderByDefault) {
     EXPECT_FALSE(platform::ExecutableFolder().empty());
 }
 
-TEST(ModuleLoader, LoadsFromTheSearchFolderFirst) {
+TEST(ModuleLoader, LoadsFromTheProgramsFolder) {
     ModuleFolder folder;
     folder.Add(BinFolder() / "PalveroToolLangEng.so", "Probe.so");
     folder.Activate();

@@ -29,21 +29,19 @@ struct Case {
 };
 
 std::vector<Case> Cases() {
-    const std::vector<std::pair<int, std::wstring>> numbers = {
-        {IDC_STATIC_SIDE_GAIN, L"24.0"}, {IDC_STATIC_TOP_GAIN, L"24.0"},
-        {IDC_STATIC_SIDE_EXPOSURE, L"1000000"}, {IDC_STATIC_TOP_EXPOSURE, L"1000000"}};
-    std::vector<Case> cases = {
-        {"Korean", res::kMainDialogKorean, numbers},
-        {"English", res::MainDialogEnglish(IDD_VANTREL_DIALOG), numbers},
+    using Texts = std::vector<std::pair<int, std::wstring>>;
+    const auto readouts = [](const wchar_t* side, const wchar_t* top) {
+        return Texts{{IDC_STATIC_SIDE_GAIN, L"24.0"},       {IDC_STATIC_TOP_GAIN, L"24.0"},
+                     {IDC_STATIC_SIDE_EXPOSURE, L"1000000"}, {IDC_STATIC_TOP_EXPOSURE, L"1000000"},
+                     {IDC_STATIC_SIDE_TEMP, side},           {IDC_STATIC_TOP_TEMP, top}};
+    };
+    return {
+        {"Korean", res::kMainDialogKorean, readouts(L"Side 온도 : 100.000", L"Top 온도 : 100.000")},
+        {"English", res::MainDialogEnglish(IDD_VANTREL_DIALOG),
+         readouts(L"Side Temperature : 100.000", L"Top Temperature : 100.000")},
         {"Korean About", res::kAboutDialogKorean, {}},
         {"English About", res::kAboutDialogEnglish, {}},
     };
-    cases[0].longest.insert(cases[0].longest.end(), {{IDC_STATIC_SIDE_TEMP, L"Side 온도 : 100.000"},
-                                                     {IDC_STATIC_TOP_TEMP, L"Top 온도 : 100.000"}});
-    cases[1].longest.insert(cases[1].longest.end(),
-                            {{IDC_STATIC_SIDE_TEMP, L"Side Temperature : 100.000"},
-                             {IDC_STATIC_TOP_TEMP, L"Top Temperature : 100.000"}});
-    return cases;
 }
 
 // The width a control needs to show its whole text in one line.
