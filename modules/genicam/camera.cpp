@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 #include "camlink/camlink_exports.h"
 #include "genicam/access.h"
@@ -166,12 +165,9 @@ bool Camera::Configure(std::string* error) {
     settings_.SetEntry("GainAuto", "Off", &failure);
     ClearTriggers();
 
-    bool placed = false;
-    for (const Geometry& geometry : GeometryCandidates(ReadLayout())) {
-        placed = Apply(geometry);
-        if (placed) break;
-    }
-    if (!placed) {
+    const std::vector<Geometry> candidates = GeometryCandidates(ReadLayout());
+    if (std::none_of(candidates.begin(), candidates.end(),
+                     [this](const Geometry& geometry) { return Apply(geometry); })) {
         *error = "cannot give a 640 x 480 picture";
         return false;
     }

@@ -52,9 +52,7 @@ constexpr const char* kPositionNames[] = {"RR", "LL", "RT", "LT"};
 SerialMap SerialMapFromEnvironment() {
     const char* text = std::getenv("VANTREL_CAMERA_SERIALS");
     SerialMap map = ParseSerialMap(text != nullptr ? text : "");
-    for (const std::string& item : map.rejected) {
-        std::fprintf(stderr, "QxCamLink: VANTREL_CAMERA_SERIALS: \"%s\" ignored\n", item.c_str());
-    }
+    ReportIgnoredItems("VANTREL_CAMERA_SERIALS", map.rejected);
     return map;
 }
 

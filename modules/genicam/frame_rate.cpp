@@ -32,11 +32,10 @@ void SwitchRateModeOn(ArvDevice* device, Settings& settings) {
 
 }  // namespace
 
-std::optional<double> RequestFrameRate(ArvDevice* device, Settings& settings) {
+void RequestFrameRate(ArvDevice* device, Settings& settings) {
     Error error;
-    if (Has(device, "AcquisitionFrameRateEnable")) {
-        settings.SetBoolean("AcquisitionFrameRateEnable", true, &error);
-    }
+    // Settings writes only a feature the camera offers.
+    settings.SetBoolean("AcquisitionFrameRateEnable", true, &error);
     SwitchRateModeOn(device, settings);
     for (const char* feature : {"AcquisitionFrameRate", "AcquisitionFrameRateAbs"}) {
         ArvGcNode* node = AvailableNode(device, feature);
@@ -47,9 +46,8 @@ std::optional<double> RequestFrameRate(ArvDevice* device, Settings& settings) {
         const double max = arv_gc_float_get_max(rate, error.out());
         if (error) continue;
         const double wanted = ClampToBounds(kRequestedFrameRate, {min, max});
-        if (settings.SetFloat(feature, wanted, &error)) return wanted;
+        if (settings.SetFloat(feature, wanted, &error)) return;
     }
-    return std::nullopt;
 }
 
 }  // namespace vantrel::genicam

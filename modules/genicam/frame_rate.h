@@ -3,8 +3,6 @@
 // many times that over a link that two cameras share, and frames then arrive incomplete.
 #pragma once
 
-#include <optional>
-
 #include "genicam/aravis.h"
 #include "genicam/settings.h"
 
@@ -15,7 +13,7 @@ inline constexpr double kRequestedFrameRate = 20.0;
 // Asks for kRequestedFrameRate, within the camera's bounds, through AcquisitionFrameRate or
 // AcquisitionFrameRateAbs, after switching on the rate control that some cameras keep off
 // (AcquisitionFrameRateEnable, AcquisitionFrameRateMode). Every write goes through settings.
-// The rate set, or nothing for a camera without a frame rate control.
-std::optional<double> RequestFrameRate(ArvDevice* device, Settings& settings);
+// A camera without a frame rate control is left alone.
+void RequestFrameRate(ArvDevice* device, Settings& settings);
 
 }  // namespace vantrel::genicam

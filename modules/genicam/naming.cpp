@@ -7,13 +7,6 @@ namespace vantrel::genicam {
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
     const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
     return std::search(text.begin(), text.end(), word.begin(), word.end(),
@@ -34,39 +27,14 @@ int VendorCode(std::span<const std::string> vendors) {
     return 3;
 }
 
-std::optional<int> SlotForName(std::string_view name) {
-    static constexpr std::pair<std::string_view, int> kPositions[] = {
-        {"RR", 0}, {"LL", 1}, {"RT", 2}, {"LT", 3}};
-    name = Trimmed(name);
-    for (const auto& [text, slot] : kPositions) {
-        if (name.size() == text.size() && ContainsIgnoringCase(name, text)) return slot;
-    }
-    return std::nullopt;
-}
-
 SerialMap ParseSerialMap(std::string_view text) {
     SerialMap map;
-    while (!text.empty()) {
-        const size_t comma = text.find(',');
-        const std::string_view item = Trimmed(text.substr(0, comma));
-        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
-        if (item.empty()) continue;
-
-        const size_t equals = item.find('=');
-        const std::optional<int> slot =
-            equals == std::string_view::npos ? std::nullopt : SlotForName(item.substr(0, equals));
-        const std::string_view serial = equals == std::string_view::npos
-                                            ? std::string_view()
-                                            : Trimmed(item.substr(equals + 1));
-        const bool repeated =
-            slot && std::any_of(map.entries.begin(), map.entries.end(),
-                                [&](const SerialAssignment& entry) { return entry.slot == *slot; });
-        if (!slot || serial.empty() || repeated) {
-            map.rejected.emplace_back(item);
-            continue;
-        }
-        map.entries.push_back({*slot, std::string(serial)});
-    }
+    map.rejected = ParsePositionItems(text, ',', [&](int slot, std::string_view value) {
+        const std::string_view serial = Trimmed(value);
+        if (serial.empty()) return false;
+        map.entries.push_back({slot, std::string(serial)});
+        return true;
+    });
     return map;
 }
 

@@ -9,15 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "common/positions.h"
+
 namespace vantrel::genicam {
 
 // The detector's code for the vendors of the devices found: 0 when there is none, 1 when every
 // device is Teledyne DALSA, 2 when every device is Vieworks, 3 for any other mix.
 int VendorCode(std::span<const std::string> vendors);
 
-// The camera position a DeviceUserID names: "RR" 0, "LL" 1, "RT" 2, "LT" 3, in any case and
-// with surrounding blanks ignored.
-std::optional<int> SlotForName(std::string_view name);
+// The camera position a DeviceUserID names (see common/positions.h).
+using vantrel::SlotForName;
 
 struct SerialAssignment {
     int slot;

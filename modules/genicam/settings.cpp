@@ -10,7 +10,7 @@ namespace vantrel::genicam {
 
 namespace {
 
-using Value = std::variant<int64_t, double, bool, std::string>;
+using Value = SettingValue;
 
 // The value of a feature node in the form its type has; nothing for a type the module never
 // writes (commands, registers) or a camera that does not answer.
@@ -91,13 +91,14 @@ bool Settings::KeepValue(const char* feature, const char* selector, const char* 
     return true;
 }
 
-bool Settings::Set(const char* feature, const Value& value, Error* error) {
+bool Settings::Set(const char* feature, const Value& value, Error* error, const char* selector,
+                   const char* entry) {
     ArvGcNode* node = AvailableNode(device_, feature);
     if (node == nullptr) return false;
     const std::optional<Value> current = Read(node, error);
     if (!current || current->index() != value.index()) return false;
     if (Holds(*current, value)) return true;
-    KeepValue(feature, nullptr, nullptr);
+    KeepValue(feature, selector, entry);
     WriteValue(node, value, error);
     if (*error) return false;
     const std::optional<Value> now = Read(node, error);
@@ -122,15 +123,8 @@ bool Settings::SetEntry(const char* feature, const char* entry, Error* error) {
 
 bool Settings::SetSelected(const char* selector, const char* entry, const char* feature,
                            const char* value, Error* error) {
-    if (!SetEntry(selector, entry, error)) return false;
-    ArvGcNode* node = AvailableNode(device_, feature);
-    if (node == nullptr || !ARV_IS_GC_ENUMERATION(node)) return false;
-    KeepValue(feature, selector, entry);
-    const Value wanted{std::string(value)};
-    const std::optional<Value> current = Read(node, error);
-    if (current && Holds(*current, wanted)) return true;
-    WriteValue(node, wanted, error);
-    return !*error;
+    return SetEntry(selector, entry, error) &&
+           Set(feature, Value(std::string(value)), error, selector, entry);
 }
 
 bool Settings::Write(const Kept& kept, Error* error) {

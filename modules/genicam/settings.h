@@ -12,6 +12,9 @@
 
 namespace vantrel::genicam {
 
+// A feature's value, in the form its type has: integer, float, boolean or enumeration entry.
+using SettingValue = std::variant<int64_t, double, bool, std::string>;
+
 class Settings {
 public:
     // The device must outlive this object.
@@ -39,7 +42,7 @@ public:
     void Restore(Error* error);
 
 private:
-    using Value = std::variant<int64_t, double, bool, std::string>;
+    using Value = SettingValue;
     struct Kept {
         std::string feature;
         std::string selector;  // empty for a feature without selector
@@ -50,7 +53,9 @@ private:
     // Keeps the current value of feature (under selector = entry, already selected) unless it is
     // kept already; false when the camera does not offer it or does not answer.
     bool KeepValue(const char* feature, const char* selector, const char* entry);
-    bool Set(const char* feature, const Value& value, Error* error);
+    // Writes feature, keeping its earlier value first (under selector = entry when given).
+    bool Set(const char* feature, const Value& value, Error* error,
+             const char* selector = nullptr, const char* entry = nullptr);
     bool Write(const Kept& kept, Error* error);
 
     ArvDevice* device_;

@@ -39,7 +39,8 @@ struct Pose {
     float dy = 0.0f;     // pixels, positive downward
     float angle = 0.0f;  // degrees, positive clockwise on the screen
 
-    bool IsIdentity() const { return dx == 0.0f && dy == 0.0f && angle == 0.0f; }
+    bool operator==(const Pose&) const = default;
+    bool IsIdentity() const { return *this == Pose{}; }
 };
 
 // Moves the sharp scene as a camera mounted at pose sees it, with bicubic interpolation; where

@@ -92,7 +92,7 @@ void FrameSource::Clear() {
 }
 
 void FrameSource::SetPose(const sim::Pose& pose) {
-    if (pose.dx == pose_.dx && pose.dy == pose_.dy && pose.angle == pose_.angle) return;
+    if (pose == pose_) return;
     pose_ = pose;
     radiance_ = sim::Radiance();
     rendered_ = {};
