@@ -1,6 +1,6 @@
 // Cost of the Alignment Assistant's work per refresh and camera: one alignment measurement and
-// one sharpness figure, on simulated camera pictures mounted off their reference. Runs on one
-// core (OpenCV's worker threads are switched off, as the assistant's share of the program is).
+// one sharpness figure, on simulated camera pictures mounted off their reference. Measures the
+// work itself on one core: OpenCV's worker threads are switched off.
 #include <benchmark/benchmark.h>
 
 #include <array>

@@ -14,6 +14,7 @@
 #include <functional>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,8 @@ cv::Mat Expose(const sim::Radiance& blurred, float brightness, float gain, uint6
 }
 
 cv::Mat Window(const cv::Mat& frame, cv::Point point) {
-    const int x0 = std::max(point.x - 40, 0), x1 = std::min(point.x + 40, 640);
-    const int y0 = std::max(point.y - 40, 0), y1 = std::min(point.y + 40, 480);
-    return frame(cv::Range(y0, y1), cv::Range(x0, x1));
+    const CvRect rect = FocusWindowRect(cvPoint(point.x, point.y));
+    return frame(cv::Rect(rect.x, rect.y, rect.width, rect.height));
 }
 
 double Mean(const cv::Mat& window) {
@@ -69,24 +69,10 @@ double Tenengrad(const cv::Mat& window) {
     return (gx.dot(gx) + gy.dot(gy)) / window.total();
 }
 
-// Sensor noise of a window, grey levels: the median response to a mask that cancels planes and
-// most smooth shading (Immerkaer's), which edges touch only in a few pixels.
-double NoiseSigma(const cv::Mat& window) {
-    const cv::Mat mask = (cv::Mat_<float>(3, 3) << 1, -2, 1, -2, 4, -2, 1, -2, 1);
-    cv::Mat response;
-    cv::filter2D(window, response, CV_32F, mask, {-1, -1}, 0.0,
-                 cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
-    response = cv::abs(response);
-    std::vector<float> values(response.begin<float>(), response.end<float>());
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return 1.4826 * values[values.size() / 2] / 6.0;
-}
-
 double FocusValue(const cv::Mat& frame, cv::Point point) {
     IplImage image = cvIplImage(frame);
-    g_ptFocus = cvPoint(point.x, point.y);
-    MeasureFocus(&image);
-    return g_focusFit.a;
+    const std::optional<FocusFit> fit = FitFocusWindow(&image, cvPoint(point.x, point.y));
+    return fit ? fit->a : std::nan("");
 }
 
 struct Candidate {
@@ -133,13 +119,8 @@ int main(int argc, char** argv) {
              const cv::Mat w = Window(f, p);
              return Tenengrad(w) / (Mean(w) * Mean(w));
          }},
-        {"(Tenengrad - noise) / mean^2",
-         [](const cv::Mat& f, cv::Point p) {
-             const cv::Mat w = Window(f, p);
-             const double sigma = NoiseSigma(w);
-             return std::max(Tenengrad(w) - 24.0 * sigma * sigma, 0.0) / (Mean(w) * Mean(w));
-         }},
-        {"MeasureSharpness", [](const cv::Mat& f, cv::Point p) { return MeasureSharpness(f, p); }},
+        {"(Tenengrad - noise) / mean^2, MeasureSharpness",
+         [](const cv::Mat& f, cv::Point p) { return MeasureSharpness(f, p); }},
     };
     const std::vector<Spot> spots = {
         {"side, the spot", 0, {318, 262}},    {"side, mat edge", 0, {150, 236}},

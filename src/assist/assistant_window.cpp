@@ -16,9 +16,9 @@ namespace {
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
+// A view of rgb; QPixmap::fromImage copies it.
 QImage ToImage(const cv::Mat& rgb) {
-    return QImage(rgb.data, rgb.cols, rgb.rows, static_cast<int>(rgb.step), QImage::Format_RGB888)
-        .copy();
+    return QImage(rgb.data, rgb.cols, rgb.rows, static_cast<int>(rgb.step), QImage::Format_RGB888);
 }
 
 }  // namespace
@@ -67,7 +67,6 @@ AssistantWindow::AssistantWindow(bool korean) : korean_(korean) {
 
     timer_.setInterval(kRefreshMs);
     connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
-    ShowPositions();
 }
 
 AssistantWindow::~AssistantWindow() = default;
@@ -81,6 +80,8 @@ void AssistantWindow::Open() {
         }
         clock_.start();
         idleShown_ = false;
+        // References are read and prepared only for a window that shows them.
+        ShowPositions();
         Refresh();  // the texts first, so that the window takes the size they need
         // The wrapped help text needs more height at the width the window gets than the
         // layout's plain minimum; without this the pictures would be squeezed.
@@ -99,7 +100,7 @@ void AssistantWindow::SetLiveState(bool running, int leftHanded) {
     leftHanded_ = leftHanded;
     idleShown_ = false;
     for (Position& position : positions_) position.missed = 0;
-    if (pairChanged) ShowPositions();
+    if (pairChanged && isVisible()) ShowPositions();
     if (!running) DropFrames();
 }
 
@@ -150,8 +151,8 @@ void AssistantWindow::PrepareReference(CameraSlot slot) {
         position.reference = loaded.picture;
         position.message = loaded.error;
     }
-    position.meter = std::make_unique<AlignmentMeter>();
-    if (!position.reference.empty()) position.meter->SetReference(position.reference);
+    position.meter = AlignmentMeter();
+    if (!position.reference.empty()) position.meter.SetReference(position.reference);
 }
 
 void AssistantWindow::Refresh() {
@@ -179,13 +180,12 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
 
     // The focus point is the one of the live windows; it is read, never set, here.
     const cv::Point focus(g_ptFocus.x, g_ptFocus.y);
-    const CameraReading reading = ReadCamera(position.frame, *position.meter, focus);
+    const CameraReading reading = ReadCamera(position.frame, position.meter, focus);
     RecordSharpness(position, now, reading.sharpness);
     const cv::Mat picture =
         OverlayPicture(position.frame, position.reference,
                        cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), focus);
-    panels_[panel]->ShowReading(reading, !position.reference.empty(), ToImage(picture),
-                                position.best);
+    panels_[panel]->ShowReading(reading, !position.reference.empty(), ToImage(picture));
     panels_[panel]->ShowFocusHistory(position.history, position.best, now);
 }
 
@@ -196,7 +196,7 @@ void AssistantWindow::ShowIdle(int panel, const QString& reason) {
     const cv::Mat picture =
         OverlayPicture({}, position.reference,
                        cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), focus);
-    panels_[panel]->ShowWithout(reason, ToImage(picture), position.best);
+    panels_[panel]->ShowWithout(reason, ToImage(picture));
     panels_[panel]->ShowFocusHistory(position.history, position.best, Seconds());
 }
 

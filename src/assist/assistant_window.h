@@ -8,7 +8,6 @@
 #include <array>
 #include <deque>
 #include <limits>
-#include <memory>
 
 #include "assist/camera_panel.h"
 #include "imaging/alignment.h"
@@ -44,7 +43,7 @@ private:
         ReferenceKind kind = ReferenceKind::Sample;
         bool prepared = false;
         cv::Mat reference;  // empty when the chosen one could not be read
-        std::unique_ptr<AlignmentMeter> meter;
+        AlignmentMeter meter;  // without a reference while none could be read
         QString message;
         cv::Mat frame;
         bool fresh = false;

@@ -10,8 +10,6 @@
 namespace assist {
 namespace {
 
-constexpr int kFocusHalf = 40;
-
 // Scales picture to size and stretches its grey levels from the 1st to the 99.5th percentile
 // over 0..230, so that dim pictures show their detail. A flat picture stays dark.
 cv::Mat Stretched(const cv::Mat& picture, cv::Size size) {
@@ -42,7 +40,7 @@ cv::Mat Stretched(const cv::Mat& picture, cv::Size size) {
 
 CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, cv::Point focus) {
     CameraReading reading;
-    if (meter.HasReference()) reading.offset = meter.Measure(live);
+    reading.offset = meter.Measure(live);
     reading.sharpness = MeasureSharpness(live, focus);
     IplImage header = cvIplImage(live);
     reading.focusFit = FitFocusWindow(&header, cvPoint(focus.x, focus.y));
@@ -61,9 +59,9 @@ cv::Mat OverlayPicture(const cv::Mat& live, const cv::Mat& reference, cv::Size s
         cv::merge(channels, 3, picture);
     }
     const double scale = static_cast<double>(size.width) / (live.empty() ? reference : live).cols;
-    const cv::Point corner(cvRound((focus.x - kFocusHalf) * scale),
-                           cvRound((focus.y - kFocusHalf) * scale));
-    const int side = cvRound(2 * kFocusHalf * scale);
+    const cv::Point corner(cvRound((focus.x - kFocusWindowHalf) * scale),
+                           cvRound((focus.y - kFocusWindowHalf) * scale));
+    const int side = cvRound(2 * kFocusWindowHalf * scale);
     cv::rectangle(picture, cv::Rect(corner, cv::Size(side, side)), cv::Scalar(255, 255, 0), 1);
     return picture;
 }

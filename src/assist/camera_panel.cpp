@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "assist/readings.h"
+#include "imaging/snapshot.h"
 
 namespace assist {
 namespace {
@@ -121,7 +122,7 @@ void CameraPanel::SetReferenceMessage(const QString& message) {
 }
 
 void CameraPanel::ShowReading(const CameraReading& reading, bool hasReference,
-                              const QImage& picture, double best) {
+                              const QImage& picture) {
     picture_->setPixmap(QPixmap::fromImage(picture));
     const AlignmentOffset& offset = reading.offset;
     for (int i = 0; i < 3; ++i) {
@@ -143,20 +144,18 @@ void CameraPanel::ShowReading(const CameraReading& reading, bool hasReference,
         verdict_->setStyleSheet(QStringLiteral("color: #b35900;"));
     }
     sharpness_->setText(Tr(texts_.sharpness) + QLatin1Char(' ') + FigureText(reading.sharpness, 1));
-    ShowBest(best);
     focusValue_->setText(Tr(texts_.focusValue) + QLatin1Char(' ') +
                          (reading.focusFit ? QString::asprintf("%f", double{reading.focusFit->a})
                                            : QStringLiteral("-")));
 }
 
-void CameraPanel::ShowWithout(const QString& reason, const QImage& picture, double best) {
+void CameraPanel::ShowWithout(const QString& reason, const QImage& picture) {
     picture_->setPixmap(QPixmap::fromImage(picture));
     for (QLabel* value : values_) value->setText(QStringLiteral("-"));
     for (QLabel* direction : directions_) direction->clear();
     verdict_->setText(reason);
     verdict_->setStyleSheet({});
     sharpness_->setText(Tr(texts_.sharpness) + QStringLiteral(" -"));
-    ShowBest(best);
     focusValue_->setText(Tr(texts_.focusValue) + QStringLiteral(" -"));
 }
 

@@ -25,12 +25,11 @@ public:
     void SetPosition(CameraSlot slot, ReferenceKind kind);
     /// A problem with the reference, or empty.
     void SetReferenceMessage(const QString& message);
-    /// A measured refresh: the readings, the picture and the best sharpness so far.
-    /// hasReference false says why nothing could be measured.
-    void ShowReading(const CameraReading& reading, bool hasReference, const QImage& picture,
-                     double best);
+    /// A measured refresh: the readings and the picture. hasReference false says why nothing
+    /// could be measured.
+    void ShowReading(const CameraReading& reading, bool hasReference, const QImage& picture);
     /// No measurement, with the reason in place of the verdict.
-    void ShowWithout(const QString& reason, const QImage& picture, double best);
+    void ShowWithout(const QString& reason, const QImage& picture);
     void ShowFocusHistory(const std::deque<FocusPlot::Sample>& samples, double best, double now);
 
     QComboBox* ReferenceBox() const { return reference_; }

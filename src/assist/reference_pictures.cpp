@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "assist/texts.h"
+#include "imaging/snapshot.h"
 #include "res/samples.h"
 
 namespace assist {

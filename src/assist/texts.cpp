@@ -80,11 +80,6 @@ const char* PositionName(CameraSlot slot) {
     return slot >= 0 && slot < 4 ? kNames[slot] : "";
 }
 
-const char* SnapshotFileName(CameraSlot slot) {
-    static const char* const kFiles[4] = {"rr.png", "ll.png", "rt.png", "lt.png"};
-    return slot >= 0 && slot < 4 ? kFiles[slot] : "";
-}
-
 bool IsTopCamera(CameraSlot slot) {
     return slot == kSlotRightTop || slot == kSlotLeftTop;
 }

@@ -44,8 +44,6 @@ inline QString Tr(const char* text) {
 
 /// "RR", "LL", "RT" or "LT".
 const char* PositionName(CameraSlot slot);
-/// "rr.png", "ll.png", "rt.png" or "lt.png": the snapshot Save Image writes for the position.
-const char* SnapshotFileName(CameraSlot slot);
 bool IsTopCamera(CameraSlot slot);
 
 }  // namespace assist

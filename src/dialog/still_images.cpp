@@ -12,11 +12,6 @@ namespace {
 
 constexpr UINT kFramePeriodAfterSnapshotMs = 330;
 
-struct Snapshot {
-    CameraSlot slot;
-    const char* file;
-};
-
 std::wstring NoPictureMessage(const char* file) {
     const std::wstring name = platform::FromUtf8(file);
     return g_bKoreanUi ? L"카메라가 영상을 보내지 않아 " + name + L" 파일을 저장하지 않았습니다."
@@ -39,15 +34,16 @@ void CVantrelDlg::SaveImages() {
 
     // A camera that delivered nothing leaves its file as it was: the black fill would replace a
     // good snapshot. Every problem goes into one message, shown once the timer runs again.
-    const Snapshot right[2] = {{kSlotRightSide, "rr.png"}, {kSlotRightTop, "rt.png"}};
-    const Snapshot left[2] = {{kSlotLeftSide, "ll.png"}, {kSlotLeftTop, "lt.png"}};
+    const CameraSlot right[2] = {kSlotRightSide, kSlotRightTop};
+    const CameraSlot left[2] = {kSlotLeftSide, kSlotLeftTop};
     std::wstring problems;
-    for (const Snapshot& snapshot : m_bLeftHanded == 0 ? right : left) {
+    for (const CameraSlot slot : m_bLeftHanded == 0 ? right : left) {
+        const char* file = SnapshotFileName(slot);
         std::wstring problem;
-        if (!GrabFrame(snapshot.slot, 0)) {
-            problem = NoPictureMessage(snapshot.file);
-        } else if (const int error = SaveSnapshot(snapshot.file, m_pFrame)) {
-            problem = WriteFailureMessage(snapshot.file, error);
+        if (!GrabFrame(slot, 0)) {
+            problem = NoPictureMessage(file);
+        } else if (const int error = SaveSnapshot(file, m_pFrame)) {
+            problem = WriteFailureMessage(file, error);
         }
         if (problem.empty()) continue;
         if (!problems.empty()) problems += L"\n";

@@ -15,7 +15,6 @@ struct AlignmentOffset {
     bool measured = false;  // false: the pictures do not match well enough; no numbers
     double dx = 0, dy = 0;  // pixels
     double angle = 0;       // degrees
-    double scale = 1;       // live size / reference size; 1 when not estimated
     double confidence = 0;  // 0..1; measured is false below kAlignmentMinConfidence
 };
 

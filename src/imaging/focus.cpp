@@ -10,7 +10,6 @@ FocusFit g_focusFit;
 
 namespace {
 
-constexpr int kWindowHalf = 40;
 // The window limits are fixed to the camera geometry, not read from the image.
 constexpr int64_t kWindowMaxX = 640;
 constexpr int64_t kWindowMaxY = 480;
@@ -23,8 +22,8 @@ struct Span {
 // The window along one axis. Computed in 64 bits so that a focus point anywhere in the int range
 // clamps instead of overflowing; a point 40 or more pixels outside the picture gives an empty span.
 Span WindowSpan(int centre, int64_t limit) {
-    const int64_t begin = std::max<int64_t>(int64_t{centre} - kWindowHalf, 0);
-    const int64_t end = std::min<int64_t>(int64_t{centre} + kWindowHalf, limit);
+    const int64_t begin = std::max<int64_t>(int64_t{centre} - kFocusWindowHalf, 0);
+    const int64_t end = std::min<int64_t>(int64_t{centre} + kFocusWindowHalf, limit);
     if (begin >= end) return {0, 0};
     return {static_cast<int>(begin), static_cast<int>(end)};
 }
@@ -41,9 +40,17 @@ void FillDesign(CvMat* A, CvMat* B, FocusRange range, const int (&histogram)[kFo
 
 }  // namespace
 
-void CountFocusWindow(const IplImage* frame, CvPoint focus, int (&histogram)[kFocusBins]) {
+CvRect FocusWindowRect(CvPoint focus) {
     const Span columns = WindowSpan(focus.x, kWindowMaxX);
     const Span rows = WindowSpan(focus.y, kWindowMaxY);
+    if (columns.begin == columns.end || rows.begin == rows.end) return cvRect(0, 0, 0, 0);
+    return cvRect(columns.begin, rows.begin, columns.end - columns.begin, rows.end - rows.begin);
+}
+
+void CountFocusWindow(const IplImage* frame, CvPoint focus, int (&histogram)[kFocusBins]) {
+    const CvRect window = FocusWindowRect(focus);
+    const Span columns{window.x, window.x + window.width};
+    const Span rows{window.y, window.y + window.height};
     const auto* pixels = reinterpret_cast<const unsigned char*>(frame->imageData);
     const int stride = frame->width;
 

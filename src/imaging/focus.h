@@ -18,6 +18,13 @@ extern CvPoint g_ptFocus;
 extern FocusFit g_focusFit;
 
 constexpr int kFocusBins = 86;
+/// The focus window reaches this far left, right, up and down of the focus point.
+constexpr int kFocusWindowHalf = 40;
+
+/// The window around focus that the focus measure reads: columns max(x - 40, 0) up to
+/// min(x + 40, 640), rows likewise up to 480, for any int point; empty (zero width and height)
+/// when the point lies 40 or more pixels outside the picture.
+CvRect FocusWindowRect(CvPoint focus);
 constexpr int kFocusRangeLength = 20;
 
 /// Half-open range [lo, hi) of histogram bins that the parabola is fitted to.

@@ -6,30 +6,15 @@
 #include "imaging/sharpness.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <limits>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "imaging/focus.h"
+
 namespace {
 
-constexpr int kWindowHalf = 40;
-// The window limits are the camera geometry, as the focus measure's are.
-constexpr int64_t kWindowMaxX = 640;
-constexpr int64_t kWindowMaxY = 480;
 constexpr int kIsolated = cv::BORDER_REPLICATE | cv::BORDER_ISOLATED;
-
-struct Span {
-    int begin;
-    int end;  // exclusive; empty when begin >= end
-};
-
-Span WindowSpan(int centre, int64_t limit) {
-    const int64_t begin = std::max<int64_t>(int64_t{centre} - kWindowHalf, 0);
-    const int64_t end = std::min<int64_t>(int64_t{centre} + kWindowHalf, limit);
-    if (begin >= end) return {0, 0};
-    return {static_cast<int>(begin), static_cast<int>(end)};
-}
 
 // Standard deviation of the sensor noise in a window, grey levels: the median response to a
 // mask that cancels planes and smooth shading (Immerkaer's), which edges reach in few pixels.
@@ -48,12 +33,9 @@ double NoiseSigma(const cv::Mat& window) {
 }  // namespace
 
 double MeasureSharpness(const cv::Mat& frame, cv::Point point) {
-    const Span columns = WindowSpan(point.x, kWindowMaxX);
-    const Span rows = WindowSpan(point.y, kWindowMaxY);
-    if (columns.begin >= columns.end || rows.begin >= rows.end)
-        return std::numeric_limits<double>::quiet_NaN();
-    const cv::Mat window =
-        frame(cv::Range(rows.begin, rows.end), cv::Range(columns.begin, columns.end));
+    const CvRect rect = FocusWindowRect(cvPoint(point.x, point.y));
+    if (rect.width == 0) return std::numeric_limits<double>::quiet_NaN();
+    const cv::Mat window = frame(cv::Rect(rect.x, rect.y, rect.width, rect.height));
 
     cv::Mat gx, gy;
     cv::Sobel(window, gx, CV_32F, 1, 0, 3, 1.0, 0.0, kIsolated);

@@ -130,6 +130,11 @@ int SaveSnapshot(const char* fileName, const IplImage* image) {
     return SyncFolder(folder);
 }
 
+const char* SnapshotFileName(CameraSlot slot) {
+    static const char* const kFiles[4] = {"rr.png", "ll.png", "rt.png", "lt.png"};
+    return slot >= 0 && slot < 4 ? kFiles[slot] : "";
+}
+
 std::string WorkingFolder() {
     // The kernel's name of the working folder, which says "(deleted)" when it has been removed.
     std::error_code ec;
