@@ -10,6 +10,7 @@
 #include "imaging/alignment.h"
 #include "imaging/sharpness.h"
 #include "sim/scene.h"
+#include "simulated_views.h"
 
 namespace {
 
@@ -31,8 +32,7 @@ const Camera& CameraAt(int slot) {
     static std::array<Camera, 4> cameras;
     Camera& camera = cameras[slot];
     if (camera.reference.empty()) {
-        const int block[] = {0, 2, 1, 3};
-        camera.reference = Render(slot, {.noise = 1.0f, .seed = 20210127u + block[slot]});
+        camera.reference = bench::ReferencePicture(slot);
         camera.live = Render(slot, {.brightness = 1.6f,
                                     .defocus = 1.5f,
                                     .noise = 1.5f,

@@ -50,4 +50,11 @@ bool RenderFrame(int slot, const FrameSettings& settings, std::span<uint8_t> out
     return true;
 }
 
+bool RenderReference(int slot, std::span<uint8_t> out) {
+    // Each picture has its own noise, seeded by its place in the built-in block (RR, RT, LL, LT).
+    static constexpr uint32_t kBlockIndex[4] = {0, 2, 1, 3};
+    if (slot < 0 || slot > 3) return false;
+    return RenderFrame(slot, {.noise = 1.0f, .seed = 20210127u + kBlockIndex[slot]}, out);
+}
+
 }  // namespace vantrel::sim

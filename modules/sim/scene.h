@@ -62,4 +62,8 @@ struct FrameSettings {
 // Returns false, writing nothing, for a bad slot or an out shorter than kPixels.
 bool RenderFrame(int slot, const FrameSettings& settings, std::span<uint8_t> out);
 
+// The built-in reference picture of slot, as the program carries it: what a perfectly aligned
+// and focused camera sees, dim, with a little sensor noise. Fails like RenderFrame.
+bool RenderReference(int slot, std::span<uint8_t> out);
+
 }  // namespace vantrel::sim

@@ -16,11 +16,8 @@ int main(int argc, char** argv) {
     const int slots[4] = {0, 2, 1, 3};
     std::vector<uint8_t> block(4 * vantrel::sim::kPixels);
     for (int i = 0; i < 4; ++i) {
-        vantrel::sim::FrameSettings settings;
-        settings.noise = 1.0f;
-        settings.seed = 20210127u + static_cast<uint32_t>(i);
         std::span<uint8_t> picture(block.data() + i * vantrel::sim::kPixels, vantrel::sim::kPixels);
-        if (!vantrel::sim::RenderFrame(slots[i], settings, picture)) return 1;
+        if (!vantrel::sim::RenderReference(slots[i], picture)) return 1;
     }
     FILE* out = std::fopen(argv[1], "wb");
     if (!out) return 1;

@@ -44,11 +44,10 @@ void DrawOverlays(IplImage* frame, const OverlayOptions& overlays) {
     if (overlays.focusTool) DrawFocusMarker(frame);
 }
 
-bool GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
+void GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
                const OverlayOptions& overlays) {
-    const bool fromCamera = FetchFrame(frame, camLink, slot);
+    FetchFrame(frame, camLink, slot);
     if (drawOverlays == 1) DrawOverlays(frame, overlays);
-    return fromCamera;
 }
 
 void OnLiveWindowMouse(int event, int x, int y, int /*flags*/, void* /*userData*/) {

@@ -21,8 +21,8 @@ struct OverlayOptions {
 bool FetchFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot);
 /// Draws the enabled overlays into frame: centre guide, grid, then the focus marker.
 void DrawOverlays(IplImage* frame, const OverlayOptions& overlays);
-/// FetchFrame, then DrawOverlays when drawOverlays == 1. Returns what FetchFrame returned.
-bool GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
+/// FetchFrame, then DrawOverlays when drawOverlays == 1.
+void GrabFrame(IplImage*& frame, const CamLinkApi& camLink, CameraSlot slot, int drawOverlays,
                const OverlayOptions& overlays);
 
 /// The centre guide: rows h/2 - 12 and h/2 + 12, columns 30 and w - 30, and the SCREEN marker.

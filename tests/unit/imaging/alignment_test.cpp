@@ -26,10 +26,8 @@ const sim::Radiance& Scene(int slot) {
 
 // The reference picture of a camera position as the program's built-in one is baked.
 cv::Mat Reference(int slot) {
-    const uint32_t block[] = {0, 2, 1, 3};  // the baked block holds RR, RT, LL, LT
     cv::Mat picture(sim::kHeight, sim::kWidth, CV_8UC1);
-    sim::RenderFrame(slot, {.noise = 1.0f, .seed = 20210127u + block[slot]},
-                     std::span(picture.data, sim::kPixels));
+    sim::RenderReference(slot, std::span(picture.data, sim::kPixels));
     return picture;
 }
 
