@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "simcam/mounting.h"
 
@@ -190,9 +191,11 @@ bool SimDevice::SetFloat(const char* name, int slot, float value) {
 bool SimDevice::GetString(const char* name, int slot, char* buffer, int32_t size) const {
     if (!Accepts(name, slot) || buffer == nullptr || size <= 0) return false;
     const std::string_view feature(name);
-    const char* text = feature == "DeviceVendorName"  ? vendor_.name
-                       : feature == "DeviceModelName" ? vendor_.model
-                                                      : nullptr;
+    const std::string serial = vendor_.serialPrefix + std::to_string(1000 + slot);
+    const char* text = feature == "DeviceVendorName"     ? vendor_.name
+                       : feature == "DeviceModelName"    ? vendor_.model
+                       : feature == "DeviceSerialNumber" ? serial.c_str()
+                                                         : nullptr;
     if (text == nullptr || std::strlen(text) >= static_cast<size_t>(size)) return false;
     std::strcpy(buffer, text);
     return true;

@@ -13,6 +13,7 @@ enum class GainScale {
 struct VendorProfile {
     const char* name;
     const char* model;
+    const char* serialPrefix;  // the serial number of a camera is this plus its slot
     // Exposure in the vendor's unit; microsecondsPerUnit converts it.
     float minExposure;
     float maxExposure;
@@ -27,6 +28,7 @@ struct VendorProfile {
 inline constexpr VendorProfile kDalsaProfile{
     .name = "Teledyne DALSA",
     .model = "Simulated DALSA camera",
+    .serialPrefix = "SIMD-",
     .minExposure = 10.0f,
     .maxExposure = 100000.0f,
     .defaultExposure = 10000.0f,
@@ -39,6 +41,7 @@ inline constexpr VendorProfile kDalsaProfile{
 inline constexpr VendorProfile kVieworksProfile{
     .name = "Vieworks",
     .model = "Simulated Vieworks camera",
+    .serialPrefix = "SIMV-",
     .minExposure = 25.0f,
     .maxExposure = 1000000.0f,
     .defaultExposure = 10000.0f,
@@ -51,6 +54,7 @@ inline constexpr VendorProfile kVieworksProfile{
 inline constexpr VendorProfile kHvProfile{
     .name = "HV",
     .model = "Simulated HV camera",
+    .serialPrefix = "SIMH-",
     .minExposure = 1.0f,
     .maxExposure = 2000.0f,
     .defaultExposure = 10.0f,

@@ -7,6 +7,10 @@ AlignmentAssistant::AlignmentAssistant(bool korean)
 
 AlignmentAssistant::~AlignmentAssistant() = default;
 
+void AlignmentAssistant::Attach(QWidget* dialog, const CamLinkApi* camLink) {
+    window_->Attach(dialog, camLink);
+}
+
 void AlignmentAssistant::Open() {
     window_->Open();
 }

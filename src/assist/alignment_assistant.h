@@ -9,6 +9,7 @@
 
 #include "camlink/camlink_exports.h"
 
+class QWidget;
 namespace assist {
 class AssistantWindow;
 }
@@ -21,6 +22,9 @@ public:
     AlignmentAssistant(const AlignmentAssistant&) = delete;
     AlignmentAssistant& operator=(const AlignmentAssistant&) = delete;
 
+    /// The dialog the window opens beside, and the camera module that describes the cameras
+    /// (model, serial, exposure, gain) for the references kept; both outlive the assistant.
+    void Attach(QWidget* dialog, const CamLinkApi* camLink);
     /// Shows the window, or raises it when it is open already.
     void Open();
     /// True while the window is shown; closing it (its close box, Close, Escape) ends that.

@@ -5,10 +5,14 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
 
+#include "assist/camera_facts.h"
+#include "assist/readings.h"
+#include "assist/window_placement.h"
 #include "imaging/focus.h"
 
 namespace assist {
@@ -21,72 +25,96 @@ QImage ToImage(const cv::Mat& rgb) {
     return QImage(rgb.data, rgb.cols, rgb.rows, static_cast<int>(rgb.step), QImage::Format_RGB888);
 }
 
+cv::Point FocusPoint() {
+    // The focus point is the one of the live windows; it is read, never set, here.
+    return {g_ptFocus.x, g_ptFocus.y};
+}
+
 }  // namespace
 
-AssistantWindow::AssistantWindow(bool korean) : korean_(korean) {
+AssistantWindow::AssistantWindow(bool korean)
+    : korean_(korean), store_(measure::ReferenceStore::DefaultFolder()) {
     const Texts& texts = TextsFor(korean);
     setWindowTitle(Tr(texts.title));
     setObjectName(QStringLiteral("AlignmentAssistant"));
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(4);
+    // The status on the left and the window's buttons on the right share the top line.
+    auto* top = new QHBoxLayout;
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
     QFont bold = status_->font();
     bold.setBold(true);
     status_->setFont(bold);
-    layout->addWidget(status_);
+    auto* reset = new QPushButton(Tr(texts.resetBest), this);
+    auto* close = new QPushButton(Tr(texts.close), this);
+    reset->setObjectName(QStringLiteral("resetBest"));
+    close->setObjectName(QStringLiteral("close"));
+    for (QPushButton* button : {reset, close}) button->setAutoDefault(false);
+    top->addWidget(status_, 1);
+    top->addWidget(reset);
+    top->addWidget(close);
+    layout->addLayout(top);
+    connect(reset, &QPushButton::clicked, this, [this] { ResetBest(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     const QString names[2] = {QStringLiteral("side"), QStringLiteral("top")};
     for (int panel = 0; panel < 2; ++panel) {
         panels_[panel] = new CameraPanel(korean, names[panel], this);
-        panels_[panel]->onReferenceChosen = [this, panel](ReferenceKind kind) {
-            ChooseReference(panel, kind);
+        panels_[panel]->onReferenceChosen = [this, panel](int index) {
+            ChooseReference(panel, index);
         };
+        panels_[panel]->onKeep = [this, panel] { KeepReference(panel); };
+        panels_[panel]->onEnlarge = [this, panel] { ShowLarge(panel, live_[SlotOf(panel)].frame); };
         layout->addWidget(panels_[panel]);
     }
 
     auto* howTo = new QLabel(Tr(texts.howTo), this);
+    howTo->setObjectName(QStringLiteral("howTo"));
     howTo->setWordWrap(true);
     layout->addWidget(howTo);
 
-    auto* buttons = new QHBoxLayout;
-    auto* reset = new QPushButton(Tr(texts.resetBest), this);
-    auto* close = new QPushButton(Tr(texts.close), this);
-    reset->setObjectName(QStringLiteral("resetBest"));
-    for (QPushButton* button : {reset, close}) button->setAutoDefault(false);
-    buttons->addWidget(reset);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
-    connect(reset, &QPushButton::clicked, this, [this] { ResetBest(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-
-    setTabOrder(panels_[0]->ReferenceBox(), panels_[1]->ReferenceBox());
-    setTabOrder(panels_[1]->ReferenceBox(), reset);
+    setTabOrder(panels_[0]->ReferenceBox(), panels_[0]->KeepButton());
+    setTabOrder(panels_[0]->KeepButton(), panels_[1]->ReferenceBox());
+    setTabOrder(panels_[1]->ReferenceBox(), panels_[1]->KeepButton());
+    setTabOrder(panels_[1]->KeepButton(), reset);
     setTabOrder(reset, close);
 
     timer_.setInterval(kRefreshMs);
     connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
 }
 
-AssistantWindow::~AssistantWindow() = default;
+AssistantWindow::~AssistantWindow() {
+    if (isVisible()) SavePlace(pos());
+}
+
+QSize AssistantWindow::sizeHint() const {
+    return QDialog::sizeHint().expandedTo(QSize(kPreferredWidth, 0));
+}
+
+void AssistantWindow::Attach(QWidget* dialog, const CamLinkApi* camLink) {
+    dialog_ = dialog;
+    camLink_ = camLink;
+}
 
 void AssistantWindow::Open() {
     if (!isVisible()) {
-        for (Position& position : positions_) {
-            position.history.clear();
-            position.best = kNoValue;
-            position.missed = 0;
+        for (Live& live : live_) {
+            live.history.clear();
+            live.best = kNoValue;
+            live.missed = 0;
         }
         clock_.start();
         idleShown_ = false;
         // References are read and prepared only for a window that shows them.
         ShowPositions();
         Refresh();  // the texts first, so that the window takes the size they need
-        // The wrapped help text needs more height at the width the window gets than the
-        // layout's plain minimum; without this the pictures would be squeezed.
-        adjustSize();
-        setMinimumHeight(layout()->totalHeightForWidth(width()));
+        resize(sizeHint().width(), height());
+        FitHeight();
+        Place();
         show();
         timer_.start();
     }
@@ -94,20 +122,41 @@ void AssistantWindow::Open() {
     activateWindow();
 }
 
+void AssistantWindow::Place() {
+    // Where the user left it, else beside the dialog, never over its buttons.
+    const QSize frame = FrameSize(*this, dialog_);
+    if (const std::optional<QPoint> saved = SavedPlace(frame)) {
+        move(*saved);
+    } else if (dialog_ && dialog_->isVisible()) {
+        move(PlaceBeside(dialog_->frameGeometry(), frame, dialog_->screen()->availableGeometry()));
+    }
+}
+
+void AssistantWindow::FitHeight() {
+    // Wrapped texts need more height at the window's width than the layout's plain minimum;
+    // without this they would be squeezed over each other.
+    const int needed = layout()->totalHeightForWidth(width());
+    setMinimumHeight(needed);
+    if (height() < needed) resize(width(), needed);
+}
+
 void AssistantWindow::SetLiveState(bool running, int leftHanded) {
     const bool pairChanged = (leftHanded != 0) != (leftHanded_ != 0);
     running_ = running;
     leftHanded_ = leftHanded;
     idleShown_ = false;
-    for (Position& position : positions_) position.missed = 0;
+    for (Live& live : live_) {
+        live.missed = 0;
+        live.serialRead = false;  // a camera may have been replaced while stopped
+    }
     if (pairChanged && isVisible()) ShowPositions();
     if (!running) DropFrames();
 }
 
 void AssistantWindow::TakeFrame(CameraSlot slot, const cv::Mat& picture) {
     if (slot < 0 || slot > 3) return;
-    picture.copyTo(positions_[slot].frame);
-    positions_[slot].fresh = true;
+    picture.copyTo(live_[slot].frame);
+    live_[slot].fresh = true;
     ++framesTaken_;
 }
 
@@ -120,44 +169,12 @@ CameraSlot AssistantWindow::SlotOf(int panel) const {
     return panel == 0 ? kSlotLeftSide : kSlotLeftTop;
 }
 
-void AssistantWindow::ShowPositions() {
-    for (int panel = 0; panel < 2; ++panel) {
-        const CameraSlot slot = SlotOf(panel);
-        PrepareReference(slot);
-        panels_[panel]->SetPosition(slot, positions_[slot].kind);
-        panels_[panel]->SetReferenceMessage(positions_[slot].message);
-    }
-}
-
-void AssistantWindow::ChooseReference(int panel, ReferenceKind kind) {
-    const CameraSlot slot = SlotOf(panel);
-    positions_[slot].kind = kind;
-    positions_[slot].prepared = false;  // picking the snapshot again reads the file again
-    PrepareReference(slot);
-    panels_[panel]->SetReferenceMessage(positions_[slot].message);
-    idleShown_ = false;
-    if (!running_) Refresh();
-}
-
-void AssistantWindow::PrepareReference(CameraSlot slot) {
-    Position& position = positions_[slot];
-    if (position.prepared) return;
-    position.prepared = true;
-    position.message.clear();
-    if (position.kind == ReferenceKind::Sample) {
-        position.reference = SampleReference(slot);
-    } else {
-        LoadedReference loaded = LoadSnapshotReference(slot, korean_);
-        position.reference = loaded.picture;
-        position.message = loaded.error;
-    }
-    position.meter = AlignmentMeter();
-    if (!position.reference.empty()) position.meter.SetReference(position.reference);
-}
-
 void AssistantWindow::Refresh() {
     const Texts& texts = TextsFor(korean_);
     status_->setText(Tr(running_ ? texts.running : texts.notRunning));
+    ReloadChangedFiles();
+    for (int panel = 0; panel < 2; ++panel)
+        panels_[panel]->SetKeepEnabled(running_ && !live_[SlotOf(panel)].frame.empty());
     const double now = Seconds();
     if (!running_) {
         if (idleShown_) return;
@@ -170,65 +187,94 @@ void AssistantWindow::Refresh() {
 
 void AssistantWindow::RefreshPanel(int panel, double now) {
     const CameraSlot slot = SlotOf(panel);
-    Position& position = positions_[slot];
-    if (!position.fresh) {
-        if (++position.missed == kMissedRefreshes) ShowIdle(panel, Tr(TextsFor(korean_).noPicture));
+    Live& live = live_[slot];
+    if (!live.fresh) {
+        if (++live.missed == kMissedRefreshes) ShowIdle(panel, Tr(TextsFor(korean_).noPicture));
         return;
     }
-    position.fresh = false;
-    position.missed = 0;
+    live.fresh = false;
+    live.missed = 0;
+    if (!live.serialRead) {
+        live.serial = ReadSerial(camLink_, slot);
+        live.serialRead = true;
+        ShowMessage(panel);
+    }
 
-    // The focus point is the one of the live windows; it is read, never set, here.
-    const cv::Point focus(g_ptFocus.x, g_ptFocus.y);
-    const CameraReading reading = ReadCamera(position.frame, position.meter, focus);
-    RecordSharpness(position, now, reading.sharpness);
+    const Reference& reference = references_[slot];
+    CameraReading reading = ReadCamera(live.frame, reference.meter, FocusPoint());
+    live.shown = ShownOffset(reading.offset, live.shown);
+    reading.offset = live.shown;
+    RecordSharpness(live, now, reading.sharpness);
     const cv::Mat picture =
-        OverlayPicture(position.frame, position.reference,
-                       cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), focus);
-    panels_[panel]->ShowReading(reading, !position.reference.empty(), ToImage(picture));
-    panels_[panel]->ShowFocusHistory(position.history, position.best, now);
+        OverlayPicture(live.frame, reference.loaded.picture,
+                       cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight),
+                       FocusPoint());
+    panels_[panel]->ShowReading(reading, !reference.loaded.picture.empty(), ToImage(picture));
+    panels_[panel]->ShowFocusHistory(live.history, live.best, now);
+    if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, live.frame);
 }
 
 void AssistantWindow::ShowIdle(int panel, const QString& reason) {
     const CameraSlot slot = SlotOf(panel);
-    const Position& position = positions_[slot];
-    const cv::Point focus(g_ptFocus.x, g_ptFocus.y);
+    live_[slot].shown = AlignmentOffset();
     const cv::Mat picture =
-        OverlayPicture({}, position.reference,
-                       cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), focus);
+        OverlayPicture({}, references_[slot].loaded.picture,
+                       cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight),
+                       FocusPoint());
     panels_[panel]->ShowWithout(reason, ToImage(picture));
-    panels_[panel]->ShowFocusHistory(position.history, position.best, Seconds());
+    panels_[panel]->ShowFocusHistory(live_[slot].history, live_[slot].best, Seconds());
+    if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, {});
 }
 
-void AssistantWindow::RecordSharpness(Position& position, double now, double sharpness) {
-    position.history.push_back({now, sharpness});
-    while (!position.history.empty() &&
-           now - position.history.front().seconds > FocusPlot::kSpanSeconds)
-        position.history.pop_front();
-    if (std::isfinite(sharpness) && (std::isnan(position.best) || sharpness > position.best))
-        position.best = sharpness;
+void AssistantWindow::ShowLarge(int panel, const cv::Mat& live) {
+    if (!large_) {
+        large_ = new QLabel(this, Qt::Window);
+        large_->setObjectName(QStringLiteral("large"));
+        large_->setFixedSize(kFrameWidth, kFrameHeight);
+    }
+    const bool opening = !large_->isVisible() || largePanel_ != panel;
+    largePanel_ = panel;
+    const cv::Mat picture = OverlayPicture(live, references_[SlotOf(panel)].loaded.picture,
+                                           cv::Size(kFrameWidth, kFrameHeight), FocusPoint());
+    large_->setPixmap(QPixmap::fromImage(ToImage(picture)));
+    if (opening) {
+        large_->setWindowTitle(Tr(TextsFor(korean_).largeTitle).arg(panels_[panel]->title()));
+        large_->show();
+        large_->raise();
+    }
+}
+
+void AssistantWindow::RecordSharpness(Live& live, double now, double sharpness) {
+    live.history.push_back({now, sharpness});
+    while (!live.history.empty() && now - live.history.front().seconds > FocusPlot::kSpanSeconds)
+        live.history.pop_front();
+    if (std::isfinite(sharpness) && (std::isnan(live.best) || sharpness > live.best))
+        live.best = sharpness;
 }
 
 void AssistantWindow::ResetBest() {
-    for (Position& position : positions_) position.best = kNoValue;
+    for (Live& live : live_) live.best = kNoValue;
     for (int panel = 0; panel < 2; ++panel) {
-        const Position& position = positions_[SlotOf(panel)];
-        panels_[panel]->ShowFocusHistory(position.history, position.best, Seconds());
+        const Live& live = live_[SlotOf(panel)];
+        panels_[panel]->ShowFocusHistory(live.history, live.best, Seconds());
     }
 }
 
 void AssistantWindow::DropFrames() {
-    for (Position& position : positions_) {
-        position.frame.release();
-        position.fresh = false;
+    for (Live& live : live_) {
+        live.frame.release();
+        live.fresh = false;
+        live.shown = AlignmentOffset();
     }
 }
 
 void AssistantWindow::hideEvent(QHideEvent* event) {
     // A minimised window is still open; only a real close stops the work.
     if (!event->spontaneous()) {
+        SavePlace(pos());
         timer_.stop();
         DropFrames();
+        if (large_) large_->hide();
     }
     QDialog::hideEvent(event);
 }

@@ -4,11 +4,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "assist/readings.h"
-#include "imaging/snapshot.h"
 
 namespace assist {
 namespace {
@@ -22,16 +22,32 @@ QLabel* NamedLabel(const QString& objectName, QWidget* parent) {
     return label;
 }
 
+// The overlay picture, which a double click shows larger.
+class Picture : public QLabel {
+public:
+    Picture(std::function<void()>& onDoubleClick, QWidget* parent)
+        : QLabel(parent), onDoubleClick_(onDoubleClick) {}
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent*) override {
+        if (onDoubleClick_) onDoubleClick_();
+    }
+
+private:
+    std::function<void()>& onDoubleClick_;
+};
+
 }  // namespace
 
 CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     : QGroupBox(parent), korean_(korean), texts_(TextsFor(korean)) {
     const Texts& texts = texts_;
     setObjectName(name);
-    // The picture with its reference choice on the left, the figures on the right, the verdict
-    // across both.
+    // The picture on the left, the verdict and the figures on the right, the reference choice
+    // and its message across both.
     auto* panel = new QVBoxLayout(this);
-    panel->setContentsMargins(6, 6, 6, 6);
+    panel->setContentsMargins(6, 4, 6, 4);
+    panel->setSpacing(4);
     auto* row = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
@@ -39,34 +55,51 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     row->addLayout(right, 1);
     panel->addLayout(row);
 
-    picture_ = new QLabel(this);
+    picture_ = new Picture(onEnlarge, this);
     picture_->setObjectName(name + QStringLiteral(".picture"));
     picture_->setFixedSize(kPictureWidth, kPictureHeight);
+    picture_->setToolTip(Tr(texts.enlarge));
     left->addWidget(picture_);
+    left->addStretch(1);
+    verdict_ = NamedLabel(name + QStringLiteral(".verdict"), this);
+    verdict_->setWordWrap(true);
+    QFont bold = verdict_->font();
+    bold.setBold(true);
+    verdict_->setFont(bold);
+    right->addWidget(verdict_);
 
     auto* referenceRow = new QHBoxLayout;
     auto* referenceLabel = new QLabel(Tr(texts.reference), this);
     reference_ = new QComboBox(this);
     reference_->setObjectName(name + QStringLiteral(".reference"));
+    // Long entries (a file's name) must not widen the window.
+    reference_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    reference_->setMinimumContentsLength(10);
     referenceLabel->setBuddy(reference_);
+    keep_ = new QPushButton(Tr(texts.keepReference), this);
+    keep_->setObjectName(name + QStringLiteral(".keep"));
+    keep_->setAutoDefault(false);
+    keep_->setEnabled(false);
     referenceRow->addWidget(referenceLabel);
     referenceRow->addWidget(reference_, 1);
-    left->addLayout(referenceRow);
-    QObject::connect(
-        reference_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
-            if (onReferenceChosen)
-                onReferenceChosen(index == 1 ? ReferenceKind::Snapshot : ReferenceKind::Sample);
-        });
+    referenceRow->addWidget(keep_);
+    panel->addLayout(referenceRow);
+    QObject::connect(reference_, QOverload<int>::of(&QComboBox::activated), this,
+                     [this](int index) {
+                         if (onReferenceChosen) onReferenceChosen(index);
+                     });
+    QObject::connect(keep_, &QPushButton::clicked, this, [this] {
+        if (onKeep) onKeep();
+    });
 
     message_ = NamedLabel(name + QStringLiteral(".message"), this);
     message_->setWordWrap(true);
-    message_->setMaximumWidth(kPictureWidth);
-    message_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    message_->setText({});
     message_->hide();
-    left->addWidget(message_);
-    left->addStretch(1);
+    panel->addWidget(message_);
 
     auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(1);
     const char* names[4] = {texts.horizontal, texts.vertical, texts.rotation, texts.confidence};
     const char* keys[4] = {"horizontal", "vertical", "rotation", "confidence"};
     for (int line = 0; line < 4; ++line) {
@@ -86,12 +119,6 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     grid->setColumnStretch(2, 1);
     right->addLayout(grid);
 
-    verdict_ = NamedLabel(name + QStringLiteral(".verdict"), this);
-    QFont bold = verdict_->font();
-    bold.setBold(true);
-    verdict_->setFont(bold);
-    panel->addWidget(verdict_);
-
     auto* sharpnessRow = new QHBoxLayout;
     sharpness_ = NamedLabel(name + QStringLiteral(".sharpness"), this);
     best_ = NamedLabel(name + QStringLiteral(".best"), this);
@@ -106,19 +133,23 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     right->addWidget(plot_, 1);
 }
 
-void CameraPanel::SetPosition(CameraSlot slot, ReferenceKind kind) {
+void CameraPanel::SetPosition(CameraSlot slot, const QStringList& references, int chosen) {
     setTitle(
         QStringLiteral("%1 (%2)").arg(Tr(IsTopCamera(slot) ? texts_.topCamera : texts_.sideCamera),
                                       QLatin1String(PositionName(slot))));
     reference_->clear();
-    reference_->addItem(Tr(texts_.builtInSample));
-    reference_->addItem(Tr(texts_.lastSnapshot).arg(QLatin1String(SnapshotFileName(slot))));
-    reference_->setCurrentIndex(kind == ReferenceKind::Snapshot ? 1 : 0);
+    reference_->addItems(references);
+    reference_->setCurrentIndex(chosen);
 }
 
-void CameraPanel::SetReferenceMessage(const QString& message) {
+void CameraPanel::SetReferenceMessage(const QString& message, bool error) {
     message_->setText(message);
+    message_->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
     message_->setVisible(!message.isEmpty());
+}
+
+void CameraPanel::SetKeepEnabled(bool enabled) {
+    keep_->setEnabled(enabled);
 }
 
 void CameraPanel::ShowReading(const CameraReading& reading, bool hasReference,
@@ -166,7 +197,8 @@ void CameraPanel::ShowFocusHistory(const std::deque<FocusPlot::Sample>& samples,
 }
 
 void CameraPanel::ShowBest(double best) {
-    best_->setText(QStringLiteral("(%1 %2)").arg(Tr(texts_.best), FigureText(best, 1)));
+    best_->setText(QStringLiteral("(%1 %2): %3")
+                       .arg(Tr(texts_.best), FigureText(best, 1), Tr(texts_.followThis)));
 }
 
 }  // namespace assist

@@ -13,6 +13,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 namespace assist {
 
@@ -21,10 +22,12 @@ public:
     /// name ("side" or "top") prefixes the object names of the read-outs.
     CameraPanel(bool korean, const QString& name, QWidget* parent = nullptr);
 
-    /// The camera position shown and its reference choice.
-    void SetPosition(CameraSlot slot, ReferenceKind kind);
-    /// A problem with the reference, or empty.
-    void SetReferenceMessage(const QString& message);
+    /// The camera position shown, the references offered for it and the one chosen.
+    void SetPosition(CameraSlot slot, const QStringList& references, int chosen);
+    /// What to know about the reference (a problem when error is true), or empty.
+    void SetReferenceMessage(const QString& message, bool error);
+    /// Whether there is a picture to keep as the reference.
+    void SetKeepEnabled(bool enabled);
     /// A measured refresh: the readings and the picture. hasReference false says why nothing
     /// could be measured.
     void ShowReading(const CameraReading& reading, bool hasReference, const QImage& picture);
@@ -33,11 +36,15 @@ public:
     void ShowFocusHistory(const std::deque<FocusPlot::Sample>& samples, double best, double now);
 
     QComboBox* ReferenceBox() const { return reference_; }
-    /// Called when the technician picks a reference, also when the same one is picked again.
-    std::function<void(ReferenceKind)> onReferenceChosen;
+    QPushButton* KeepButton() const { return keep_; }
+    /// Called with the index of the reference picked, also when the same one is picked again.
+    std::function<void(int)> onReferenceChosen;
+    std::function<void()> onKeep;
+    /// Called on a double click on the picture.
+    std::function<void()> onEnlarge;
 
-    static constexpr int kPictureWidth = 320;
-    static constexpr int kPictureHeight = 240;
+    static constexpr int kPictureWidth = 256;
+    static constexpr int kPictureHeight = 192;
 
 private:
     QLabel* AddReadout(const QString& name);
@@ -47,6 +54,7 @@ private:
     const Texts& texts_;
     QLabel* picture_;
     QComboBox* reference_;
+    QPushButton* keep_;
     QLabel* message_;
     QLabel* values_[4];      // horizontal, vertical, rotation, confidence
     QLabel* directions_[3];  // horizontal, vertical, rotation

@@ -7,9 +7,23 @@
 #include <limits>
 
 namespace assist {
+namespace {
+
+struct Range {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    void Include(double value) {
+        if (!std::isfinite(value)) return;
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    bool Empty() const { return !(low <= high); }
+};
+
+}  // namespace
 
 FocusPlot::FocusPlot(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(200, 60);
+    setMinimumSize(200, 44);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -24,34 +38,50 @@ void FocusPlot::Show(const std::deque<Sample>& samples, double best, double now,
 
 void FocusPlot::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.fillRect(rect(), palette().base());
-    painter.setPen(palette().mid().color());
-    painter.drawRect(frame);
-    painter.setPen(palette().text().color());
-    painter.drawText(rect().adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignBottom, span_);
+    const QFontMetrics metrics = painter.fontMetrics();
 
     // The vertical scale spans the values shown and the best one, so that the peak stands out.
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
-    auto include = [&](double value) {
-        if (!std::isfinite(value)) return;
-        low = std::min(low, value);
-        high = std::max(high, value);
-    };
-    include(best_);
+    Range range;
+    range.Include(best_);
     for (const Sample& sample : samples_)
-        if (now_ - sample.seconds <= kSpanSeconds) include(sample.value);
-    if (!(low <= high)) return;
-    const double margin = std::max((high - low) * 0.1, std::max(std::abs(high) * 0.02, 1e-6));
-    low -= margin;
-    high += margin;
-    const QRectF plot = frame.adjusted(2, 4, -2, -2);
+        if (now_ - sample.seconds <= kSpanSeconds) range.Include(sample.value);
+    QString lowText = QStringLiteral("-"), highText = QStringLiteral("-");
+    if (!range.Empty()) {
+        const double margin =
+            std::max((range.high - range.low) * 0.1, std::max(std::abs(range.high) * 0.02, 0.05));
+        range.low = std::max(0.0, range.low - margin);
+        range.high += margin;
+        lowText = QString::number(range.low, 'f', 1);
+        highText = QString::number(range.high, 'f', 1);
+    }
+
+    // The scale's figures on the left, the caption under the plot: nothing is drawn over them.
+    const int scaleWidth =
+        std::max(metrics.horizontalAdvance(lowText), metrics.horizontalAdvance(highText)) + 6;
+    const QRect caption(scaleWidth, height() - metrics.height() - 1, width() - scaleWidth,
+                        metrics.height());
+    const QRectF frame = QRectF(scaleWidth, 0.5, width() - scaleWidth - 0.5,
+                                caption.top() - 1.5);
+    painter.setPen(palette().text().color());
+    painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, span_);
+    painter.drawText(QRect(0, 0, scaleWidth - 4, metrics.height()), Qt::AlignRight | Qt::AlignTop,
+                     highText);
+    painter.drawText(QRect(0, static_cast<int>(frame.bottom()) - metrics.height(), scaleWidth - 4,
+                           metrics.height()),
+                     Qt::AlignRight | Qt::AlignBottom, lowText);
+    painter.setPen(palette().mid().color());
+    painter.drawRect(frame);
+    const QRectF plot = frame.adjusted(1, 2, -1, -2);
     auto x = [&](double seconds) {
         return plot.right() - (now_ - seconds) / kSpanSeconds * plot.width();
     };
+    for (int tick = 0; tick <= 60; tick += 10)  // a tick every ten seconds
+        painter.drawLine(QPointF(x(now_ - tick), frame.bottom()),
+                         QPointF(x(now_ - tick), frame.bottom() - 4));
+    if (range.Empty()) return;
     auto y = [&](double value) {
-        return plot.bottom() - (value - low) / (high - low) * plot.height();
+        return plot.bottom() - (value - range.low) / (range.high - range.low) * plot.height();
     };
 
     painter.setRenderHint(QPainter::Antialiasing);
@@ -60,18 +90,18 @@ void FocusPlot::paintEvent(QPaintEvent*) {
         painter.drawLine(QPointF(plot.left(), y(best_)), QPointF(plot.right(), y(best_)));
     }
     QPainterPath path;
-    bool started = false;
+    double previous = -std::numeric_limits<double>::infinity();
     for (const Sample& sample : samples_) {
         if (now_ - sample.seconds > kSpanSeconds || !std::isfinite(sample.value)) {
-            started = false;  // a gap where the window was empty
+            previous = -std::numeric_limits<double>::infinity();  // no figure: a gap
             continue;
         }
         const QPointF point(x(sample.seconds), y(sample.value));
-        if (started)
+        if (sample.seconds - previous <= kGapSeconds)
             path.lineTo(point);
         else
             path.moveTo(point);
-        started = true;
+        previous = sample.seconds;
     }
     painter.setPen(QPen(QColor(0, 120, 215), 1.5));
     painter.drawPath(path);

@@ -20,6 +20,8 @@ public:
     void Show(const std::deque<Sample>& samples, double best, double now, const QString& span);
 
     static constexpr double kSpanSeconds = 60.0;
+    /// Samples further apart than this are not joined: there was no picture between them.
+    static constexpr double kGapSeconds = 1.0;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -27,6 +27,21 @@ bool IsAligned(const AlignmentOffset& offset) {
     return true;
 }
 
+AlignmentOffset ShownOffset(const AlignmentOffset& measured, const AlignmentOffset& before) {
+    if (!measured.measured) return measured;
+    AlignmentOffset shown = measured;
+    for (Axis axis : {Axis::Horizontal, Axis::Vertical, Axis::Rotation}) {
+        const double unit = axis == Axis::Rotation ? 100.0 : 10.0;
+        const double value = OffsetAlong(measured, axis);
+        const double previous = OffsetAlong(before, axis);
+        const bool keep = before.measured && std::abs(value - previous) < 0.75 / unit;
+        const double figure = keep ? previous : std::round(value * unit) / unit;
+        (axis == Axis::Horizontal ? shown.dx : axis == Axis::Vertical ? shown.dy : shown.angle) =
+            figure;
+    }
+    return shown;
+}
+
 QString OffsetText(const AlignmentOffset& offset, Axis axis) {
     if (!offset.measured) return QStringLiteral("-");
     // Rounded first, so that a value that shows as zero carries no sign.
@@ -46,15 +61,19 @@ QString DirectionText(const AlignmentOffset& offset, Axis axis, bool korean) {
     // The camera is the object of every direction: "turn right" turns the camera.
     switch (axis) {
         case Axis::Horizontal:
-            if (korean) return positive ? QStringLiteral("오른쪽으로") : QStringLiteral("왼쪽으로");
+            if (korean)
+                return positive ? QStringLiteral("오른쪽으로 돌리세요")
+                                : QStringLiteral("왼쪽으로 돌리세요");
             return positive ? QStringLiteral("turn right") : QStringLiteral("turn left");
         case Axis::Vertical:
-            if (korean) return positive ? QStringLiteral("아래쪽으로") : QStringLiteral("위쪽으로");
+            if (korean)
+                return positive ? QStringLiteral("아래로 기울이세요")
+                                : QStringLiteral("위로 기울이세요");
             return positive ? QStringLiteral("tilt down") : QStringLiteral("tilt up");
         case Axis::Rotation:
             if (korean)
-                return positive ? QStringLiteral("시계 방향으로")
-                                : QStringLiteral("반시계 방향으로");
+                return positive ? QStringLiteral("시계 방향으로 돌리세요")
+                                : QStringLiteral("반시계 방향으로 돌리세요");
             return positive ? QStringLiteral("roll clockwise")
                             : QStringLiteral("roll anticlockwise");
     }

@@ -20,6 +20,12 @@ bool WithinTolerance(Axis axis, double value);
 /// Measured, and within the tolerance on all three axes.
 bool IsAligned(const AlignmentOffset& offset);
 
+/// The offset as the window shows it: each figure rounded to the decimals it is shown with
+/// (0.1 px, 0.01°), and kept at the figure shown before while the new value stays within three
+/// quarters of a step of it, so that a value at the edge of a step does not flicker. The words
+/// and the verdict are taken from this offset, so that they always agree with the figures.
+AlignmentOffset ShownOffset(const AlignmentOffset& measured, const AlignmentOffset& before);
+
 /// The number as shown: "+12.0 px", "-0.35°"; "-" when the offset was not measured.
 QString OffsetText(const AlignmentOffset& offset, Axis axis);
 /// Which way to turn the camera so that the live picture moves onto the reference, or "OK"

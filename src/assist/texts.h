@@ -15,9 +15,7 @@ struct Texts {
     const char* topCamera;
     const char* reference;
     const char* builtInSample;
-    const char* lastSnapshot;     // %1: the file name
-    const char* snapshotMissing;  // %1: the file name, %2: the folder
-    const char* snapshotWrong;    // %1: the file name
+    const char* lastSnapshot;  // %1: the file name
     const char* horizontal;
     const char* vertical;
     const char* rotation;
@@ -34,6 +32,28 @@ struct Texts {
     const char* howTo;
     const char* resetBest;
     const char* close;
+    // Installation references and picture files; %1 is a date or a path.
+    const char* keepReference;
+    const char* installationReference;
+    const char* earlierReference;
+    const char* pictureFile;
+    const char* chosenFile;
+    const char* chooseFileTitle;  // %1: the position
+    const char* fileFilter;
+    const char* kept;
+    const char* keepFailed;   // %1: the folder, %2: the reason
+    const char* otherCamera;  // %1: the reference's serial, %2: the camera's
+    const char* fileMissing;
+    const char* fileUnreadable;
+    const char* fileNotPicture;
+    const char* fileMalformed;
+    const char* fileWrongSize;  // %2 x %3: the picture's size
+    const char* fileTooLarge;
+    const char* fileUnsupported;
+    const char* turnedGrey;
+    const char* followThis;
+    const char* enlarge;
+    const char* largeTitle;  // %1: the camera's title
 };
 
 const Texts& TextsFor(bool korean);

@@ -155,6 +155,7 @@ void CVantrelDlg::OnDestroy() {
 void CVantrelDlg::OpenAssistant() {
     if (!m_pAssistant) {
         m_pAssistant = std::make_unique<AlignmentAssistant>(g_bKoreanUi);
+        m_pAssistant->Attach(GetWidget(), &m_camLink);
         m_pAssistant->SetLiveState(m_bCameraRunning, m_bLeftHanded);
     }
     m_pAssistant->Open();

@@ -5,12 +5,16 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <cmath>
 #include <filesystem>
 #include <opencv2/imgproc.hpp>
 
 #include "assist/alignment_assistant.h"
+#include "assist/window_placement.h"
 #include "dialog_fixture.h"
 #include "res/samples.h"
 
@@ -27,10 +31,16 @@ protected:
         previous_ = fs::current_path();
         fs::create_directory(modules_->Path() / "work");
         fs::current_path(modules_->Path() / "work");
+        // The user's data and settings stay untouched: references and the window's place go
+        // to the test's own folder.
+        setenv("XDG_DATA_HOME", (modules_->Path() / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (modules_->Path() / "config").c_str(), 1);
     }
     void TearDown() override {
         fs::current_path(previous_);
         DialogTest::TearDown();
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
     }
 
     void OpenAssistant() { dialog_->SendMessage(WM_SYSCOMMAND, IDM_ASSISTANT, 0); }
@@ -47,6 +57,13 @@ protected:
         auto* label = windows[0]->findChild<QLabel*>(QLatin1String(name));
         return label ? label->text() : QStringLiteral("<no label>");
     }
+    template <typename Widget>
+    static Widget* Find(const char* name) {
+        const auto windows = AssistantWindows();
+        return windows.size() == 1 ? windows[0]->findChild<Widget*>(QLatin1String(name)) : nullptr;
+    }
+    // A message as it reads, without the break points put after each slash of a path.
+    static QString Plain(QString text) { return text.remove(QChar(0x200B)).replace(QChar(0xA0), ' '); }
     // Both cameras of the right-handed pair deliver picture.
     void SetFrames(const cv::Mat& side, const cv::Mat& top) {
         Double().SetFrame(0, side.data);
@@ -166,7 +183,7 @@ TEST_F(AssistantTest, BlackFrameGivesDashesNotNumbers) {
     // The copy is taken before the overlays: the centre guide would put edges into the focus
     // window of a black picture.
     EXPECT_EQ(Text("side.sharpness"), QString::fromUtf8("선명도 0.0"));
-    EXPECT_EQ(Text("side.focusValue"), QString::fromUtf8("초점값 20.779221"));
+    EXPECT_EQ(Text("side.focusValue"), QString::fromUtf8("라이브 창의 초점값 20.779221"));
 }
 
 // Content right of, above and turned clockwise from the reference asks for a turn right, a tilt
@@ -195,6 +212,7 @@ TEST_F(AssistantTest, SnapshotReferenceIsReadWhenPickedAndProblemsAreSaid) {
     const cv::Mat side = Sample(0);
     QImage(side.data, 640, 480, 640, QImage::Format_Grayscale8).save(QStringLiteral("rr.png"));
     QImage(320, 240, QImage::Format_Grayscale8).save(QStringLiteral("rt.png"));
+    const QString folder = QString::fromStdString(fs::current_path().string());
     SetFrames(side, Sample(1));
     CVantrelDlg& dialog = Open();
     OpenAssistant();
@@ -210,11 +228,146 @@ TEST_F(AssistantTest, SnapshotReferenceIsReadWhenPickedAndProblemsAreSaid) {
     dialog.Assistant()->Refresh();
     EXPECT_EQ(Text("side.message"), QString());
     EXPECT_EQ(Text("side.verdict"), QStringLiteral("ALIGNED"));
-    EXPECT_EQ(Text("top.message"), QStringLiteral("rt.png is not a 640 x 480 grey picture."));
+    EXPECT_EQ(Plain(Text("top.message")), folder + QStringLiteral("/rt.png is 320 x 240, not 640 x 480."));
     EXPECT_EQ(Text("top.horizontal"), QStringLiteral("-"));
     EXPECT_EQ(Text("top.verdict"), QStringLiteral("No reference picture."));
 
     fs::remove("rt.png");
     emit window->findChild<QComboBox*>(QStringLiteral("top.reference"))->activated(1);
-    EXPECT_TRUE(Text("top.message").startsWith(QStringLiteral("No rt.png in ")));
+    EXPECT_EQ(Plain(Text("top.message")), QStringLiteral("No file ") + folder + "/rt.png.");
+
+    // A new Save Image replaces the file: it is read again without being picked again.
+    Tick();
+    Click(IDC_BTN_SAVE_IMAGE);
+    dialog.Assistant()->Refresh();
+    EXPECT_EQ(Text("top.message"), QString());
+    Tick();
+    dialog.Assistant()->Refresh();
+    EXPECT_EQ(Text("top.verdict"), QStringLiteral("ALIGNED"));
+}
+
+// Kept as reference, a camera's picture outlives the program: started again, Vantrel chooses it
+// and measures against it. Save Image leaves it alone.
+TEST_F(AssistantTest, KeptReferenceIsChosenAndMeasuredAfterARestart) {
+    UseLanguagePack();
+    SetLocale("en_US.UTF-8");
+    const cv::Mat mounted = Posed(Sample(0), 12.0, -5.0, 1.5);
+    SetFrames(mounted, Sample(1));
+    CVantrelDlg& first = Open();
+    OpenAssistant();
+    Click(IDC_BTN_START);
+    Tick();
+    first.Assistant()->Refresh();
+    EXPECT_EQ(Text("side.verdict"), QStringLiteral("NOT ALIGNED"));  // against the sample
+    auto* keep = Find<QPushButton>("side.keep");
+    ASSERT_NE(keep, nullptr);
+    ASSERT_TRUE(keep->isEnabled());
+    keep->click();
+    EXPECT_TRUE(Plain(Text("side.message")).startsWith("Kept as this installation's reference: "))
+        << Text("side.message").toStdString();
+    const fs::path folder = modules_->Path() / "data" / "vantrel" / "references";
+    auto files = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> kept = files();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].substr(0, 3), "RR-");
+    EXPECT_EQ(fs::path(kept[0]).extension(), ".pgm");
+    EXPECT_EQ(fs::path(kept[1]).extension(), ".txt");
+    Click(IDC_BTN_SAVE_IMAGE);
+    EXPECT_EQ(files(), kept);
+    Close();
+
+    SetFrames(mounted, Sample(1));
+    CVantrelDlg& second = Open();
+    OpenAssistant();
+    Click(IDC_BTN_START);
+    Tick();
+    second.Assistant()->Refresh();
+    auto* reference = Find<QComboBox>("side.reference");
+    ASSERT_NE(reference, nullptr);
+    EXPECT_TRUE(reference->currentText().startsWith("Installation reference, "))
+        << reference->currentText().toStdString();
+    EXPECT_EQ(Text("side.horizontal"), QStringLiteral("0.0 px"));
+    EXPECT_EQ(Text("side.verdict"), QStringLiteral("ALIGNED"));
+    EXPECT_EQ(Find<QComboBox>("top.reference")->currentText(), QStringLiteral("Built-in sample"));
+}
+
+// With the longest texts of either language the window fits beside the dialog on a 1366 x 768
+// screen, and none of its texts lies over another or is cut.
+TEST_F(AssistantTest, WindowFitsBesideTheDialogOn1366x768WithTheLongestTexts) {
+    for (const bool english : {false, true}) {
+        if (english) {
+            UseLanguagePack();
+            SetLocale("en_US.UTF-8");
+        }
+        const std::string longPath = "/home/technician/" + std::string(60, 'x') + "/" +
+                                     std::string(40, 'y') + "/picture.png";
+        SetFrames(Sample(0), Sample(1));
+        CVantrelDlg& dialog = Open();
+        OpenAssistant();
+        QWidget* window = AssistantWindows().at(0);
+        Click(IDC_BTN_START);
+        Tick();
+        dialog.Assistant()->Refresh();
+        for (const char* name : {"side.verdict", "top.verdict"})
+            Find<QLabel>(name)->setText(QString::fromUtf8(english ? "No match: check the lens cap, the scene and the reference." : "측정 불가: 렌즈 캡, 장면, 기준 이미지를 확인하세요."));
+        const auto fit = [&] {
+            window->resize(window->sizeHint().width(), 0);
+            const int needed = window->layout()->totalHeightForWidth(window->width());
+            window->resize(window->width(), std::max(needed, window->height()));
+            QApplication::processEvents();
+        };
+        fit();
+
+        // A title bar of 30 px on each window; a panel of 32 px at the screen's top.
+        const QRect dialogFrame(0, 32, dialog.GetWidget()->width(), dialog.GetWidget()->height() + 30);
+        const QRect available(0, 32, 1366, 768 - 32);
+        const QSize frame = window->size() + QSize(0, 30);
+        const QRect placed(assist::PlaceBeside(dialogFrame, frame, available), frame);
+        EXPECT_TRUE(available.contains(placed)) << english << " " << placed.width() << "x" << placed.height();
+        EXPECT_FALSE(placed.intersects(dialogFrame)) << english;
+        std::printf("%s: window %d x %d, dialog %d x %d\n", english ? "English" : "Korean",
+                    window->width(), window->height(), dialog.GetWidget()->width(),
+                    dialog.GetWidget()->height());
+
+        for (const char* name : {"side.message", "top.message"}) {
+            auto* message = Find<QLabel>(name);
+            // A wrong picture at a long path, and another camera's reference.
+            message->setText(QStringLiteral("%1\n%2").arg(
+                QString::fromUtf8(english ? "%1 is 20000 x 20000, not 640 x 480." : "%1 이미지는 20000 x 20000입니다. 640 x 480이어야 합니다.")
+                    .arg(QString::fromStdString(longPath).replace('/', QStringLiteral("/\u200B"))),
+                QString::fromUtf8(english ? "This reference was taken with camera SN-0123456789, but this is camera SN-9876543210. If the camera was replaced, keep a new reference."
+                                          : "이 기준 이미지는 카메라 SN-0123456789(으)로 찍었지만 지금 카메라는 SN-9876543210입니다. 카메라를 교체했다면 새 기준 이미지를 보관하세요.")));
+            message->show();
+        }
+        fit();
+        std::printf("%s with both messages: window %d x %d\n", english ? "English" : "Korean",
+                    window->width(), window->height());
+        // Every visible text in its own place, whole.
+        std::vector<QWidget*> texts;
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if (child->isVisible() && (qobject_cast<QLabel*>(child) || qobject_cast<QPushButton*>(child) ||
+                                       qobject_cast<QComboBox*>(child)))
+                texts.push_back(child);
+        auto rectOf = [&](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+        for (size_t i = 0; i < texts.size(); ++i) {
+            EXPECT_TRUE(window->rect().contains(rectOf(texts[i]))) << texts[i]->objectName().toStdString();
+            if (auto* label = qobject_cast<QLabel*>(texts[i]); label && !label->text().isEmpty()) {
+                const QFontMetrics metrics(label->font());
+                const QRect needs = metrics.boundingRect(QRect(0, 0, label->width(), 100000),
+                    Qt::TextWordWrap * label->wordWrap(), label->text());
+                EXPECT_LE(needs.height(), label->height()) << label->text().toStdString();
+                EXPECT_LE(needs.width(), label->width()) << label->text().toStdString();
+            }
+            for (size_t j = i + 1; j < texts.size(); ++j)
+                EXPECT_FALSE(rectOf(texts[i]).intersects(rectOf(texts[j])))
+                    << texts[i]->objectName().toStdString() << " over " << texts[j]->objectName().toStdString();
+        }
+        Close();
+    }
 }
