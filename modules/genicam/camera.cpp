@@ -66,12 +66,25 @@ Camera::Camera(std::string id, GObjectPtr<ArvCamera> camera)
     controlLostHandler_ =
         g_signal_connect(device(), "control-lost", G_CALLBACK(&Camera::OnControlLost), this);
     for (std::vector<uint8_t>& frame : frames_) frame.assign(kFrameBytes, 0);
+    // A GigE Vision camera whose control channel another program holds is opened for reading
+    // only: its registers answer, every write is refused.
+    ArvDevice* device = this->device();
+    busy_ = ARV_IS_GV_DEVICE(device) && !arv_gv_device_is_controller(ARV_GV_DEVICE(device));
+    for (const char* name :
+         {"DeviceVendorName", "DeviceModelName", "DeviceSerialNumber", "DeviceUserID"}) {
+        if (!Has(device, name)) continue;
+        Error error;
+        const char* text = arv_device_get_string_feature_value(device, name, error.out());
+        if (!Check(error) && text != nullptr) names_.emplace_back(name, text);
+    }
 }
 
 Camera::~Camera() {
     Stop();
-    if (!lost()) {
+    if (!lost() && !busy_) {
         Error error;
+        // Also a camera that was found acquiring stops: nothing reads its stream any more.
+        if (everAcquired_) arv_camera_stop_acquisition(camera_.get(), error.out());
         settings_.Restore(&error);
     }
     g_signal_handler_disconnect(device(), controlLostHandler_);
@@ -89,21 +102,63 @@ bool Camera::Check(const Error& error) {
 }
 
 std::optional<std::string> Camera::Text(const char* feature) {
-    if (lost() || !Has(device(), feature)) return std::nullopt;
+    for (const auto& [name, text] : names_) {
+        if (name == feature) return text;
+    }
+    if (lost() || live_ != nullptr || !Has(device(), feature)) return std::nullopt;
     Error error;
     const char* text = arv_device_get_string_feature_value(device(), feature, error.out());
     if (Check(error) || text == nullptr) return std::nullopt;
     return std::string(text);
 }
 
+bool Camera::Fail(Problem::Kind kind, std::string detail, std::string reason,
+                  std::string* error) {
+    problem_ = {kind, std::move(detail)};
+    *error = std::move(reason);
+    return false;
+}
+
 bool Camera::Start(std::string* error) {
     Stop();
+    problem_ = {};
     if (lost()) {
         *error = "the camera does not answer";
         return false;
     }
+    if (busy_) return Fail(Problem::Kind::kBusy, "", "in use by another program", error);
     if (!Configure(error)) return false;
+    if (!CreateStream(error)) return false;
 
+    Error failure;
+    everAcquired_ = true;
+    arv_camera_start_acquisition(camera_.get(), failure.out());
+    if (failure) {
+        Check(failure);
+        *error = std::string("acquisition does not start: ") + failure.message();
+        stream_.reset();
+        return false;
+    }
+    LiveControl::Values initial;
+    for (const Quantity quantity : {Quantity::kExposure, Quantity::kGain, Quantity::kTemperature}) {
+        initial[static_cast<size_t>(quantity)] = ReadNow(quantity);
+    }
+    for (const Quantity quantity : {Quantity::kExposure, Quantity::kGain}) {
+        Error ignored;
+        limits_[static_cast<size_t>(quantity)] = features_.Limits(quantity, &ignored);
+    }
+    SetSilenceLimit(initial[static_cast<size_t>(Quantity::kExposure)].value_or(0.0));
+    started_ = lastFrame_ = std::chrono::steady_clock::now();
+    silent_ = false;
+    fresh_ = false;
+    delivered_ = false;
+    live_ = std::make_unique<LiveControl>(
+        [this](Quantity quantity) { return ReadNow(quantity); },
+        [this](Quantity quantity, double value) { return WriteNow(quantity, value); }, initial);
+    return true;
+}
+
+bool Camera::CreateStream(std::string* error) {
     Error failure;
     const guint payload = arv_camera_get_payload(camera_.get(), failure.out());
     if (!failure) {
@@ -114,25 +169,22 @@ bool Camera::Start(std::string* error) {
         *error = std::string("no stream: ") + failure.message();
         return false;
     }
+    if (ARV_IS_GV_STREAM(stream_.get())) {
+        // An ordinary account receives through a plain socket, whose default buffer holds a
+        // fraction of a frame: the packets of a frame that arrive while the stream thread is
+        // busy would be dropped. The buffer is made as large as a frame (within the system's
+        // net.core.rmem_max).
+        g_object_set(stream_.get(), "socket-buffer", ARV_GV_STREAM_SOCKET_BUFFER_AUTO, nullptr);
+    }
     for (int i = 0; i < kStreamBuffers; ++i) {
         arv_stream_push_buffer(stream_.get(), arv_buffer_new_allocate(payload));
     }
-    arv_camera_start_acquisition(camera_.get(), failure.out());
-    if (failure) {
-        Check(failure);
-        *error = std::string("acquisition does not start: ") + failure.message();
-        stream_.reset();
-        return false;
-    }
-    silenceLimit_ = SilenceLimit(Value(Quantity::kExposure).value_or(0.0));
-    lastFrame_ = std::chrono::steady_clock::now();
-    silent_ = false;
-    fresh_ = false;
-    delivered_ = false;
     return true;
 }
 
 void Camera::Stop() {
+    // The control thread goes first: from here on this thread talks to the camera again.
+    live_.reset();
     if (stream_ == nullptr) return;
     if (!lost()) {
         Error error;
@@ -157,19 +209,30 @@ bool Camera::Configure(std::string* error) {
 
     if (!settings_.SetEntry("PixelFormat", "Mono8", &failure)) {
         Check(failure);
-        *error = std::string("no Mono8 pixel format: ") + failure.message();
-        return false;
+        return Fail(Problem::Kind::kNoMono8, "",
+                    std::string("no Mono8 pixel format: ") + failure.message(), error);
     }
     // The technician sets exposure and gain; the camera must not change them on its own.
     settings_.SetEntry("ExposureAuto", "Off", &failure);
     settings_.SetEntry("GainAuto", "Off", &failure);
     ClearTriggers();
 
-    const std::vector<Geometry> candidates = GeometryCandidates(ReadLayout());
-    if (std::none_of(candidates.begin(), candidates.end(),
-                     [this](const Geometry& geometry) { return Apply(geometry); })) {
-        *error = "cannot give a 640 x 480 picture";
-        return false;
+    const SensorLayout layout = ReadLayout();
+    const std::vector<Geometry> candidates = GeometryCandidates(layout);
+    const auto taken = std::find_if(candidates.begin(), candidates.end(),
+                                    [this](const Geometry& geometry) { return Apply(geometry); });
+    const std::string sensor = std::to_string(layout.width) + " " + std::to_string(layout.height);
+    if (taken == candidates.end()) {
+        return Fail(Problem::Kind::kNoPicture, sensor,
+                    "cannot give a 640 x 480 picture (sensor " + sensor + ")", error);
+    }
+    const int share = static_cast<int>(std::lround(100.0 * FieldOfViewShare(layout, *taken)));
+    if (share < 80) {
+        problem_ = {Problem::Kind::kCropped, sensor + " " + std::to_string(share)};
+        std::fprintf(stderr,
+                     "QxCamLink: %s: the picture shows %d %% of the sensor's field of view "
+                     "(sensor %s, no binning to fit it)\n",
+                     id_.c_str(), share, sensor.c_str());
     }
     settings_.SetEntry("AcquisitionMode", "Continuous", &failure);
     RequestFrameRate(device, settings_);
@@ -263,12 +326,13 @@ void Camera::Collect() {
 
 bool Camera::Silent() {
     if (silent_ || stream_ == nullptr) return silent_;
-    if (std::chrono::steady_clock::now() - lastFrame_ > silenceLimit_) {
+    const std::chrono::microseconds limit(silenceLimitUs_.load(std::memory_order_relaxed));
+    if (std::chrono::steady_clock::now() - lastFrame_ > limit) {
         silent_ = true;
         std::fprintf(
             stderr,
             "QxCamLink: %s: no complete frame for %.1f s, no picture until the next start\n",
-            id_.c_str(), std::chrono::duration<double>(silenceLimit_).count());
+            id_.c_str(), std::chrono::duration<double>(limit).count());
     }
     return silent_;
 }
@@ -293,6 +357,12 @@ const uint8_t* Camera::TakeFrame() {
 
 std::optional<double> Camera::Value(Quantity quantity) {
     if (lost()) return std::nullopt;
+    if (live_ != nullptr) return live_->Value(quantity);
+    return ReadNow(quantity);
+}
+
+std::optional<double> Camera::ReadNow(Quantity quantity) {
+    if (lost()) return std::nullopt;
     Error error;
     const std::optional<double> value = features_.Value(quantity, &error);
     Check(error);
@@ -301,6 +371,10 @@ std::optional<double> Camera::Value(Quantity quantity) {
 
 std::optional<Bounds> Camera::Limits(Quantity quantity) {
     if (lost()) return std::nullopt;
+    if (live_ != nullptr) {
+        return quantity == Quantity::kTemperature ? std::nullopt
+                                                  : limits_[static_cast<size_t>(quantity)];
+    }
     Error error;
     const std::optional<Bounds> bounds = features_.Limits(quantity, &error);
     Check(error);
@@ -308,15 +382,35 @@ std::optional<Bounds> Camera::Limits(Quantity quantity) {
 }
 
 bool Camera::Set(Quantity quantity, double value) {
+    if (lost() || busy_) return false;
+    if (live_ != nullptr) return live_->Set(quantity, value);
+    return WriteNow(quantity, value);
+}
+
+bool Camera::WriteNow(Quantity quantity, double value) {
     if (lost()) return false;
     if (const char* feature = features_.Name(quantity)) settings_.Keep(feature);
     Error error;
     const bool set = features_.Set(quantity, value, &error);
     Check(error);
-    if (set && quantity == Quantity::kExposure) {
-        silenceLimit_ = SilenceLimit(Value(Quantity::kExposure).value_or(value));
-    }
+    if (set && quantity == Quantity::kExposure) SetSilenceLimit(ReadNow(quantity).value_or(value));
     return set;
+}
+
+void Camera::SetSilenceLimit(double exposureMicroseconds) {
+    silenceLimitUs_.store(SilenceLimit(exposureMicroseconds).count(), std::memory_order_relaxed);
+}
+
+Problem Camera::problem() const {
+    if (problem_.kind != Problem::Kind::kNone || stream_ == nullptr || lost()) return problem_;
+    if (fresh_ || delivered_ || std::chrono::steady_clock::now() - started_ < kStreamWait) {
+        return problem_;
+    }
+    guint64 completed = 0;
+    guint64 failures = 0;
+    guint64 underruns = 0;
+    arv_stream_get_statistics(stream_.get(), &completed, &failures, &underruns);
+    return {Problem::Kind::kNoStream, failures + completed > 0 ? "incomplete" : "none"};
 }
 
 }  // namespace vantrel::genicam

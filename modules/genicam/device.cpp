@@ -11,6 +11,7 @@
 
 #include "genicam/discovery.h"
 #include "genicam/naming.h"
+#include "genicam/values.h"
 
 namespace vantrel::genicam {
 
@@ -65,7 +66,7 @@ bool Succeeded(std::optional<int32_t> result, int32_t* value) {
 }  // namespace
 
 bool GenicamDevice::Init() {
-    Release();
+    CloseCameras();
     open_ = true;
 
     const std::vector<DeviceEntry> found = DiscoverDevices();
@@ -78,6 +79,10 @@ bool GenicamDevice::Init() {
         if (camera == nullptr) {
             std::fprintf(stderr, "QxCamLink: %s: %s\n", entry.id.c_str(), error.c_str());
             continue;
+        }
+        if (const auto kept = unrestored_.find(entry.id); kept != unrestored_.end()) {
+            camera->AdoptUnrestored(std::move(kept->second));
+            unrestored_.erase(kept);
         }
         std::string serial = entry.serial;
         if (serial.empty()) serial = camera->Text("DeviceSerialNumber").value_or("");
@@ -94,10 +99,11 @@ bool GenicamDevice::Init() {
             slots_[slot] = opened[index].get();
             positions += std::string(" ") + kPositionNames[slot];
         }
-        std::fprintf(stderr, "QxCamLink: %s %s, serial \"%s\", DeviceUserID \"%s\": %s\n",
+        std::fprintf(stderr, "QxCamLink: %s %s, serial \"%s\", DeviceUserID \"%s\": %s%s\n",
                      entries[index]->vendor.c_str(), entries[index]->model.c_str(),
                      names[index].serial.c_str(), names[index].userId.c_str(),
-                     positions.empty() ? "not used" : ("serves" + positions).c_str());
+                     positions.empty() ? "not used" : ("serves" + positions).c_str(),
+                     opened[index]->busy() ? ", in use by another program" : "");
         // Only the cameras that serve stay open; closing the others frees them for other programs.
         if (!positions.empty()) cameras_.push_back(std::move(opened[index]));
     }
@@ -108,6 +114,7 @@ bool GenicamDevice::Init() {
 bool GenicamDevice::Start(int pair) {
     if (!open_ || (pair != 0 && pair != 1)) return false;
     Stop();
+    startProblems_.fill({});
     bool any = false;
     for (const int slot : {pair, pair + 2}) {
         Camera* camera = slots_[static_cast<size_t>(slot)];
@@ -115,6 +122,7 @@ bool GenicamDevice::Start(int pair) {
         std::string error;
         if (!camera->Start(&error)) {
             std::fprintf(stderr, "QxCamLink: %s: %s\n", kPositionNames[slot], error.c_str());
+            startProblems_[static_cast<size_t>(slot)] = camera->problem();
             Stop();
             return false;
         }
@@ -131,11 +139,37 @@ bool GenicamDevice::Stop() {
 }
 
 bool GenicamDevice::Release() {
-    Stop();
-    slots_.fill(nullptr);
-    cameras_.clear();
+    CloseCameras();
+    RestoreLostCameras();
     open_ = false;
     return true;
+}
+
+void GenicamDevice::CloseCameras() {
+    Stop();
+    slots_.fill(nullptr);
+    startProblems_.fill({});
+    for (std::unique_ptr<Camera>& camera : cameras_) {
+        if (!camera->lost()) continue;
+        Settings::Record record = camera->TakeUnrestored();
+        if (!record.empty()) unrestored_[camera->id()] = std::move(record);
+    }
+    cameras_.clear();
+}
+
+void GenicamDevice::RestoreLostCameras() {
+    for (auto& [id, record] : unrestored_) {
+        std::string error;
+        std::unique_ptr<Camera> camera = Camera::Open(id, &error);
+        if (camera == nullptr || camera->busy()) {
+            std::fprintf(stderr, "QxCamLink: %s: lost, its settings could not be written back\n",
+                         id.c_str());
+            continue;
+        }
+        // Closing it writes back what it was found with, and stops its acquisition.
+        camera->AdoptUnrestored(std::move(record));
+    }
+    unrestored_.clear();
 }
 
 Camera* GenicamDevice::CameraAt(int slot) const {
@@ -224,29 +258,79 @@ bool GenicamDevice::SetFloat(const char* name, int slot, float value) {
     if (!open_ || name == nullptr || !std::isfinite(value)) return false;
     Camera* camera = CameraAt(slot);
     if (camera == nullptr) return false;
+    Quantity quantity;
     switch (Lookup(name)) {
         case Feature::kExposure:
         case Feature::kExposureTime:
-            return camera->Set(Quantity::kExposure, value);
+            quantity = Quantity::kExposure;
+            break;
         case Feature::kGain:
-            return camera->Set(Quantity::kGain, value);
+            quantity = Quantity::kGain;
+            break;
         default:
             return false;
     }
+    const std::optional<double> converted = ForTopCamera(slot, quantity, value);
+    return converted && camera->Set(quantity, *converted);
+}
+
+std::optional<double> GenicamDevice::ForTopCamera(int slot, Quantity quantity, double value) {
+    if (slot < 2) return value;
+    // Both exposure features are in microseconds; a gain needs the side camera's unit.
+    Camera* side = CameraAt(slot - 2);
+    // Without a side camera the value is the caller's own.
+    if (side == nullptr || side == CameraAt(slot)) return value;
+    if (quantity == Quantity::kExposure) return value;
+    return ConvertGain(value, side->gainUnit(), CameraAt(slot)->gainUnit());
 }
 
 bool GenicamDevice::GetString(const char* name, int slot, char* buffer, int32_t size) {
     if (!open_ || name == nullptr || buffer == nullptr || size <= 0) return false;
     Camera* camera = CameraAt(slot);
     const std::string_view feature(name);
-    if (camera == nullptr || (feature != "DeviceVendorName" && feature != "DeviceModelName" &&
-                              feature != "DeviceUserID")) {
-        return false;
+    std::optional<std::string> text;
+    if (feature == "VantrelStatus") {
+        if (slot < 0 || slot >= 4) return false;
+        text = Status(slot);
+        if (text->empty()) return false;
+    } else if (camera != nullptr &&
+               (feature == "DeviceVendorName" || feature == "DeviceModelName" ||
+                feature == "DeviceSerialNumber" || feature == "DeviceUserID")) {
+        text = camera->Text(name);
     }
-    const std::optional<std::string> text = camera->Text(name);
     if (!text || text->size() >= static_cast<size_t>(size)) return false;
     std::memcpy(buffer, text->c_str(), text->size() + 1);
     return true;
+}
+
+std::string GenicamDevice::Status(int slot) const {
+    Problem problem = startProblems_[static_cast<size_t>(slot)];
+    Camera* camera = CameraAt(slot);
+    if (problem.kind == Problem::Kind::kNone && camera != nullptr) {
+        if (camera->busy()) {
+            problem.kind = Problem::Kind::kBusy;
+        } else if (Running(slot)) {
+            problem = camera->problem();
+        }
+    }
+    const auto with = [&](const char* code) {
+        return problem.detail.empty() ? std::string(code) : code + (" " + problem.detail);
+    };
+    switch (problem.kind) {
+        case Problem::Kind::kBusy:
+            return "busy";
+        case Problem::Kind::kNoMono8:
+            return "format";
+        case Problem::Kind::kNoPicture:
+            return with("size");
+        case Problem::Kind::kNoStream:
+            return with("stream");
+        case Problem::Kind::kCropped:
+            return with("cropped");
+        case Problem::Kind::kNone:
+            break;
+    }
+    return "";
 }
 
 const uint8_t* GenicamDevice::NextFrame(int slot) {

@@ -4,7 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "genicam/camera.h"
@@ -35,6 +38,9 @@ public:
     bool GetFloat(const char* name, int slot, float* value);
     bool SetInt(const char* name, int slot, int32_t value);
     bool SetFloat(const char* name, int slot, float value);
+    // Besides the device's names, "VantrelStatus" tells why a position gives no picture, or not
+    // the whole one: "busy", "format", "size WIDTH HEIGHT", "stream none", "stream incomplete",
+    // "cropped WIDTH HEIGHT PERCENT"; the call fails when nothing is wrong.
     bool GetString(const char* name, int slot, char* buffer, int32_t size);
 
     // The newest frame of a started position, or null.
@@ -45,11 +51,23 @@ public:
 
 private:
     bool Running(int slot) const;
+    // Closes every camera; what a lost camera could not write back is kept for the camera opened
+    // for the same device later.
+    void CloseCameras();
+    // Writes back what lost cameras could not, on those that answer again.
+    void RestoreLostCameras();
+    // A value written to a top camera is the side camera's of its pair, in the side camera's unit:
+    // the program copies it at Start and takes its sliders' ranges from the side camera. Nothing
+    // where it has no faithful equivalent (raw gain steps against decibels).
+    std::optional<double> ForTopCamera(int slot, Quantity quantity, double value);
+    std::string Status(int slot) const;
 
     bool open_ = false;
     int startedPair_ = -1;
     std::vector<std::unique_ptr<Camera>> cameras_;
     std::array<Camera*, 4> slots_{};
+    std::array<Problem, 4> startProblems_{};
+    std::map<std::string, Settings::Record> unrestored_;  // by Aravis device id
 };
 
 }  // namespace vantrel::genicam

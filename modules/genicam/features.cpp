@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <span>
+#include <string_view>
 
 namespace vantrel::genicam {
 
@@ -10,7 +11,8 @@ namespace {
 std::span<const char* const> Candidates(Quantity quantity) {
     static constexpr const char* kExposure[] = {"ExposureTime", "ExposureTimeAbs"};
     static constexpr const char* kGain[] = {"Gain", "GainAbs", "GainRaw"};
-    static constexpr const char* kTemperature[] = {"DeviceTemperature"};
+    static constexpr const char* kTemperature[] = {"DeviceTemperature", "TemperatureAbs",
+                                                   "Temperature"};
     switch (quantity) {
         case Quantity::kExposure:
             return kExposure;
@@ -34,6 +36,17 @@ bool Available(ArvGcNode* node) {
     return arv_gc_feature_node_is_available(ARV_GC_FEATURE_NODE(node), error.out()) && !error;
 }
 
+GainUnit UnitOf(const char* name, ArvGcNode* node) {
+    if (node == nullptr) return GainUnit::kNone;
+    if (std::string_view(name) == "GainRaw" || ARV_IS_GC_INTEGER(node)) return GainUnit::kSteps;
+    // The standard states Gain in decibels; a camera that says otherwise names its unit.
+    const char* unit = arv_gc_float_get_unit(ARV_GC_FLOAT(node));
+    const std::string_view text = unit != nullptr ? unit : "";
+    if (text.empty() || text == "dB") return GainUnit::kDecibel;
+    if (text == "x" || text == "X" || text == "times" || text == "Times") return GainUnit::kFactor;
+    return GainUnit::kSteps;
+}
+
 }  // namespace
 
 Features::Features(ArvDevice* device) {
@@ -51,6 +64,8 @@ Features::Features(ArvDevice* device) {
             if (available) break;
         }
     }
+    const Entry& gain = At(Quantity::kGain);
+    gainUnit_ = UnitOf(gain.name, gain.node);
 }
 
 std::optional<double> Features::Value(Quantity quantity, Error* error) const {

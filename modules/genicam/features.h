@@ -13,8 +13,10 @@ namespace vantrel::genicam {
 enum class Quantity {
     kExposure,     // ExposureTime, ExposureTimeAbs (microseconds)
     kGain,         // Gain, GainAbs, GainRaw
-    kTemperature,  // DeviceTemperature (degrees Celsius)
+    kTemperature,  // DeviceTemperature, TemperatureAbs, Temperature (degrees Celsius), whatever
+                   // sensor the camera's selector chooses now
 };
+
 
 class Features {
 public:
@@ -30,6 +32,7 @@ public:
     bool Set(Quantity quantity, double value, Error* error) const;
     // The feature chosen for the quantity, or null.
     const char* Name(Quantity quantity) const { return At(quantity).name; }
+    GainUnit gainUnit() const { return gainUnit_; }
 
 private:
     struct Entry {
@@ -40,6 +43,7 @@ private:
     const Entry& At(Quantity quantity) const { return entries_[static_cast<size_t>(quantity)]; }
 
     std::array<Entry, 3> entries_;
+    GainUnit gainUnit_ = GainUnit::kNone;
 };
 
 }  // namespace vantrel::genicam

@@ -34,4 +34,12 @@ std::vector<Geometry> GeometryCandidates(const SensorLayout& sensor) {
     return candidates;
 }
 
+double FieldOfViewShare(const SensorLayout& sensor, const Geometry& geometry) {
+    if (sensor.width <= 0 || sensor.height <= 0) return 0.0;
+    const double width = std::min(static_cast<double>(sensor.width),
+                                  static_cast<double>(sensor.height) * kFrameWidth / kFrameHeight);
+    const double shown = static_cast<double>(kFrameWidth) * static_cast<double>(geometry.binning);
+    return std::min(1.0, shown / width * (shown / width));
+}
+
 }  // namespace vantrel::genicam

@@ -40,4 +40,7 @@ struct Geometry {
 // sensor is smaller than 640 x 480.
 std::vector<Geometry> GeometryCandidates(const SensorLayout& sensor);
 
+// The share (0..1) of the sensor's largest 4:3 region that the picture taken this way shows.
+double FieldOfViewShare(const SensorLayout& sensor, const Geometry& geometry);
+
 }  // namespace vantrel::genicam

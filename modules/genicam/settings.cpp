@@ -140,6 +140,17 @@ bool Settings::Write(const Kept& kept, Error* error) {
     return !*error;
 }
 
+void Settings::Adopt(Record record) {
+    for (Kept& kept : kept_) {
+        const bool known = std::any_of(record.begin(), record.end(), [&](const Kept& found) {
+            return found.feature == kept.feature && found.selector == kept.selector &&
+                   found.entry == kept.entry;
+        });
+        if (!known) record.push_back(std::move(kept));
+    }
+    kept_ = std::move(record);
+}
+
 void Settings::Restore(Error* error) {
     bool gone = false;
     const auto put = [&](const Kept& kept) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -35,6 +36,17 @@ public:
 
     // Keeps the value of a feature that is about to be written elsewhere (exposure and gain).
     void Keep(const char* feature) { KeepValue(feature, nullptr, nullptr); }
+
+private:
+    struct Kept;
+
+public:
+    // The kept values, to move to another Settings of the same camera.
+    using Record = std::vector<Kept>;
+    Record TakeRecord() { return std::exchange(kept_, {}); }
+    // Takes over the values kept by an earlier Settings of this camera: they were found first
+    // and stay what Restore writes back.
+    void Adopt(Record record);
 
     // Writes every kept value back, the most recently kept first, then tries once more those the
     // camera refused (a width may fit only once the binning is back), and forgets them. Features

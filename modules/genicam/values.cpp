@@ -30,4 +30,16 @@ int64_t NearestAccepted(double value, const IntRange& range) {
     return static_cast<int64_t>(static_cast<uint64_t>(range.min) + delta);
 }
 
+std::optional<double> ConvertGain(double value, GainUnit from, GainUnit to) {
+    if (!std::isfinite(value) || from == GainUnit::kNone || to == GainUnit::kNone) {
+        return std::nullopt;
+    }
+    if (from == to) return value;
+    if (from == GainUnit::kDecibel && to == GainUnit::kFactor) return std::pow(10.0, value / 20.0);
+    if (from == GainUnit::kFactor && to == GainUnit::kDecibel && value > 0.0) {
+        return 20.0 * std::log10(value);
+    }
+    return std::nullopt;
+}
+
 }  // namespace vantrel::genicam

@@ -24,4 +24,12 @@ double ClampToBounds(double value, Bounds bounds);
 // The value an integer feature accepts nearest to a finite value.
 int64_t NearestAccepted(double value, const IntRange& range);
 
+// The unit a camera states its gain in. A gain is carried over between decibels and a plain
+// factor; raw register steps mean something different on every model.
+enum class GainUnit { kNone, kDecibel, kFactor, kSteps };
+
+// A gain in one unit as the same amplification in another; nothing where no faithful conversion
+// exists (steps to or from anything else, a factor that is not positive, no unit).
+std::optional<double> ConvertGain(double value, GainUnit from, GainUnit to);
+
 }  // namespace vantrel::genicam

@@ -17,13 +17,16 @@ constexpr UINT kLimitPeriodMs = 900000;
 // add a tool bar and a status bar.
 constexpr int kLiveWindowFlags = CV_WINDOW_NORMAL | CV_GUI_NORMAL;
 
+bool HasStartEntries(const CamLinkApi& camLink) {
+    return camLink.InitDevice && camLink.GetFeatureValueINT && camLink.SetFeatureValueINT &&
+           camLink.StartDevice && camLink.StopDevice;
+}
+
 }  // namespace
 
 bool CVantrelDlg::OpenCameras() {
     // A module without the entries a start needs is treated as a device that does not start.
-    if (!m_camLink.InitDevice || !m_camLink.GetFeatureValueINT || !m_camLink.SetFeatureValueINT ||
-        !m_camLink.StartDevice || !m_camLink.StopDevice)
-        return false;
+    if (!HasStartEntries(m_camLink)) return false;
 
     int device;
     if (m_bLeftHanded == 0) {
@@ -38,20 +41,22 @@ bool CVantrelDlg::OpenCameras() {
 
     m_camLink.InitDevice();
 
+    // The top camera takes the side camera's exposure and gain, when they could be read: a
+    // value that was not read would leave the top camera black (the module converts the units).
     int maxExposure = 0, minExposure = 0, exposure = 0;
     m_camLink.GetFeatureValueINT("MaxExposure", m_nSideCam, &maxExposure);
     m_camLink.GetFeatureValueINT("MinExposure", m_nSideCam, &minExposure);
-    m_camLink.GetFeatureValueINT("Exposure", m_nSideCam, &exposure);
+    const bool exposureRead = m_camLink.GetFeatureValueINT("Exposure", m_nSideCam, &exposure) != 0;
     std::printf("current exposure %d\n", exposure);
     std::fflush(stdout);
-    m_camLink.SetFeatureValueINT("Exposure", m_nTopCam, exposure);
+    if (exposureRead) m_camLink.SetFeatureValueINT("Exposure", m_nTopCam, exposure);
     SetupSlider(m_sliderExposure, m_checkExposureAuto, minExposure, maxExposure, exposure);
 
     int maxGain = 0, minGain = 0, gain = 0;
     m_camLink.GetFeatureValueINT("MaxGain", m_nSideCam, &maxGain);
     m_camLink.GetFeatureValueINT("MinGain", m_nSideCam, &minGain);
-    m_camLink.GetFeatureValueINT("Gain", m_nSideCam, &gain);
-    m_camLink.SetFeatureValueINT("Gain", m_nTopCam, gain);
+    if (m_camLink.GetFeatureValueINT("Gain", m_nSideCam, &gain) != 0)
+        m_camLink.SetFeatureValueINT("Gain", m_nTopCam, gain);
     SetupSlider(m_sliderGain, m_checkGainAuto, minGain, maxGain, gain);
 
     if (m_camLink.StartDevice(device) == 0) return false;
@@ -69,7 +74,11 @@ void CVantrelDlg::SetupSlider(CSliderCtrl& slider, CButton& autoBox, int minimum
 void CVantrelDlg::StartCamera() {
     if (!OpenCameras()) {
         UpdateAssistant();  // a handedness switch that failed to start changed the pair
-        MessageBox(L"Cannot start Camera");
+        // The reason, where the module gives one, follows on lines of its own.
+        std::wstring text = L"Cannot start Camera";
+        if (HasStartEntries(m_camLink))
+            text += m_cameraStatus.StartFailure(m_camLink, StatusPair(), g_bKoreanUi);
+        MessageBox(text.c_str());
         return;
     }
 
@@ -93,6 +102,12 @@ void CVantrelDlg::StartCamera() {
     m_btnStart.EnableWindow(FALSE);
     m_btnStop.EnableWindow(TRUE);
     UpdateAssistant();
+    const std::wstring notice = m_cameraStatus.AfterStart(m_camLink, StatusPair(), g_bKoreanUi);
+    if (!notice.empty()) MessageBox(notice.c_str());
+}
+
+CameraStatusPair CVantrelDlg::StatusPair() const {
+    return {m_nSideCam, m_nTopCam, m_bLeftHanded != 0};
 }
 
 void CVantrelDlg::StopCamera() {
@@ -128,16 +143,23 @@ void CVantrelDlg::OnTimer(UINT_PTR id) {
             const char* name;
             int slot;
         } windows[2] = {{sideOpen, names.side, m_nSideCam}, {topOpen, names.top, m_nTopCam}};
+        std::wstring problems;
         for (const auto& window : windows) {
             if (!window.open) continue;
-            GrabFrame(window.slot, 1);
+            const bool fromCamera = GrabFrame(window.slot, 1);
             if (m_pFrame) {
                 cvShowImage(window.name, m_pFrame);
                 cvSetMouseCallback(window.name, OnLiveWindowMouse, m_pFrame);
             }
+            if (!fromCamera && m_bCameraRunning) {
+                const std::wstring why = m_cameraStatus.WithoutPicture(
+                    m_camLink, StatusPair(), window.slot == m_nSideCam, g_bKoreanUi);
+                if (!why.empty()) problems += (problems.empty() ? L"" : L"\n") + why;
+            }
         }
         RefreshReadouts();
         if (!sideOpen && !topOpen) StopCamera();
+        if (!problems.empty()) MessageBox(problems.c_str());
     } else if (id == ID_TIMER_HEAT) {
         StopCamera();
         MessageBox(g_bKoreanUi ? L"발열문제로 카메라를 정지합니다." : L"Camera Stop!! (15min limit).");

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "camlink/camlink_exports.h"
+#include "dialog/camera_status.h"
 #include "platform/dialog.h"
 
 class AlignmentAssistant;
@@ -88,6 +89,7 @@ private:
     bool IsLiveWindowOpen(const char* name);
     /// Tells an assistant that exists whether the cameras run and which pair.
     void UpdateAssistant();
+    CameraStatusPair StatusPair() const;
 
     HMODULE m_hLangPack = nullptr;
     HICON m_hIcon = nullptr;
@@ -122,6 +124,8 @@ private:
     CStatic m_staticTopExposure;
     // The Alignment Assistant's window, made when it is first opened.
     std::unique_ptr<AlignmentAssistant> m_pAssistant;
+    // What the modules say about cameras that give no picture, or not the whole one.
+    CameraStatus m_cameraStatus;
 };
 
 /// True when the texts that code produces are Korean.

@@ -54,6 +54,12 @@ const std::vector<std::string> kOpenSequenceRight = {
     "StartDevice(0)",
 };
 
+// After a start, whether the module says why a camera gives no picture, or not the whole one.
+const std::vector<std::string> kStatusReadsRight = {
+    "GetFeatureValueSTR(VantrelStatus,0,128)",
+    "GetFeatureValueSTR(VantrelStatus,2,128)",
+};
+
 }  // namespace
 
 TEST_F(LiveCaptureTest, StartCallsTheModuleInOrderAndOpensTheLiveView) {
@@ -64,6 +70,7 @@ TEST_F(LiveCaptureTest, StartCallsTheModuleInOrderAndOpensTheLiveView) {
     std::vector<std::string> expected = kOpenSequenceRight;
     for (const char* feature : {"MaxExposure", "MinExposure", "Exposure", "MaxGain", "MinGain", "Gain"})
         expected.push_back(std::string("GetFeatureValueINT(") + feature + ",0)");
+    expected.insert(expected.end(), kStatusReadsRight.begin(), kStatusReadsRight.end());
     EXPECT_EQ(Calls(), expected);
     EXPECT_TRUE(messages_.empty());
     EXPECT_TRUE(dialog.IsCameraRunning());
@@ -93,7 +100,9 @@ TEST_F(LiveCaptureTest, RefusedStartReportsOnceAndKeepsWhatWasDone) {
     CVantrelDlg& dialog = Open();
     Click(IDC_BTN_START);
     EXPECT_EQ(messages_, std::vector<std::wstring>{L"Cannot start Camera"});
-    EXPECT_EQ(Calls(), kOpenSequenceRight);  // the top camera still took exposure and gain
+    std::vector<std::string> expected = kOpenSequenceRight;  // the top camera took exposure and gain
+    expected.insert(expected.end(), kStatusReadsRight.begin(), kStatusReadsRight.end());
+    EXPECT_EQ(Calls(), expected);
     EXPECT_FALSE(dialog.IsCameraRunning());
     EXPECT_EQ(cvGetWindowHandle("Right-Right"), nullptr);
     EXPECT_EQ(dialog.TimerPeriod(1001), -1);
@@ -101,6 +110,24 @@ TEST_F(LiveCaptureTest, RefusedStartReportsOnceAndKeepsWhatWasDone) {
     EXPECT_TRUE(Control(IDC_BTN_START).IsWindowEnabled());
     EXPECT_TRUE(Control(IDC_BTN_STOP).IsWindowEnabled());
     EXPECT_EQ(SliderMax(IDC_SLIDER_GAIN), 40);
+}
+
+TEST_F(LiveCaptureTest, StartCopiesOnlyTheSideValuesThatWereRead) {
+    // A side camera whose exposure cannot be read (or no side camera at all): the top camera
+    // keeps its own exposure instead of taking the 0 that was never read; the gain still goes.
+    Double().SetInt("Exposure", 0, 0, kReadFails);
+    Open();
+    Click(IDC_BTN_START);
+    EXPECT_FALSE(Called("SetFeatureValueINT(Exposure,2,0)"));
+    EXPECT_TRUE(Called("SetFeatureValueINT(Gain,2,2)"));
+    Click(IDC_BTN_STOP);
+    Double().SetInt("Gain", 0, 0, kReadFails);
+    ClearCalls();
+    Click(IDC_BTN_START);
+    const auto calls = Calls();
+    EXPECT_TRUE(std::none_of(calls.begin(), calls.end(), [](const std::string& call) {
+        return call.rfind("SetFeatureValueINT(", 0) == 0;
+    })) << ::testing::PrintToString(calls);
 }
 
 TEST_F(LiveCaptureTest, StartWithoutModuleOrEntriesCallsNothing) {
