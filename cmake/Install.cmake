@@ -2,12 +2,26 @@
 # lib/vantrel, the one folder the program loads its modules from; bin/vantrel links to it.
 set(VANTREL_INSTALL_DIR lib/vantrel)
 
-install(TARGETS vantrel RUNTIME DESTINATION ${VANTREL_INSTALL_DIR})
-install(TARGETS PalveroToolLangEng QxCamDetecter QxCamLinkDLLDALSA QxCamLinkDLLVW QxCamLinkDLLHV
-    LIBRARY DESTINATION ${VANTREL_INSTALL_DIR})
+# The programs and the modules they load: the package depends on what these are linked with.
+set(VANTREL_PACKAGED_TARGETS vantrel PalveroToolLangEng QxCamDetecter QxCamLinkDLLDALSA
+    QxCamLinkDLLVW QxCamLinkDLLHV)
+install(TARGETS ${VANTREL_PACKAGED_TARGETS}
+    RUNTIME DESTINATION ${VANTREL_INSTALL_DIR} LIBRARY DESTINATION ${VANTREL_INSTALL_DIR})
+# Stripped (cmake --install --strip, and cpack) as Debian strips: without the compiler's .comment
+# and .note sections either. Symbols are bound at load time, as hardened Debian binaries are.
+foreach(target IN LISTS VANTREL_PACKAGED_TARGETS)
+    target_link_options(${target} PRIVATE "LINKER:-z,now")
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VANTREL_INSTALL_DIR}/$<TARGET_FILE_NAME:${target}>\"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endforeach()
 file(CREATE_LINK ../${VANTREL_INSTALL_DIR}/vantrel ${CMAKE_BINARY_DIR}/vantrel-link SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/vantrel-link DESTINATION bin RENAME vantrel)
-install(FILES res/vantrel.desktop DESTINATION share/applications)
+# The desktop entry's name is the AppStream component id, which the metainfo launches.
+install(FILES res/io.github.vantrel.Vantrel.desktop DESTINATION share/applications)
+install(FILES res/io.github.vantrel.Vantrel.metainfo.xml DESTINATION share/metainfo)
 # USB3 Vision cameras for the local user (udev looks in lib/udev/rules.d below /usr and /usr/local).
 install(FILES res/udev/70-vantrel-usb3vision.rules DESTINATION lib/udev/rules.d)
 foreach(size 16 32 48)
@@ -17,14 +31,46 @@ endforeach()
 install(FILES README.md DESTINATION share/doc/vantrel)
 install(FILES modules/README.md DESTINATION share/doc/vantrel RENAME cameras.md)
 
+# Who answers for the package: its Maintainer field, the changelog's signature and the copyright
+# file's contact. example.org is a documented example domain; a distributor puts its own here.
+set(VANTREL_MAINTAINER "Vantrel developers <vantrel@example.org>")
+set(VANTREL_HOMEPAGE "https://github.com/vantrel/vantrel")
+include(cmake/PackageDocs.cmake)
+# One manual page for each program in bin/, from docs/man/<program>.<section>.md.
+vantrel_man_page(vantrel 1)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Vantrel developers <vantrel@localhost>")
+set(CPACK_PACKAGE_CONTACT "${VANTREL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Camera alignment tool for camera-based sensors")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+Vantrel is the tool a technician runs while mounting and aligning the two
+cameras (side and top) of a camera-based sensor installed in front of a
+screen. It shows both cameras live with alignment aids (centre guides, a
+grid, a focus marker with a focus value), shows their gain, exposure and
+temperature, saves PNG snapshots and shows built-in reference pictures of
+right- and left-handed installations. Its Alignment Assistant lays the live
+picture over the reference and tells which way to turn each camera.
+
+It drives GigE Vision and USB3 Vision cameras through Aravis, and can
+simulate the cameras for training and testing.]=])
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VANTREL_HOMEPAGE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The package carries no debug symbols.
+set(CPACK_STRIP_FILES ON)
+# The libraries the packaged programs and modules are linked with, found by dpkg-shlibdeps at
+# packaging time (cmake/DebianDepends.cmake). CPack's own scan (CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
+# would also call ldconfig from postinst and postrm for any shared object below usr/lib, which
+# modules in a private folder do not need.
+list(TRANSFORM VANTREL_PACKAGED_TARGETS REPLACE "(.+)" "$<TARGET_FILE:\\1>"
+    OUTPUT_VARIABLE _packaged_files)
+set(CPACK_VANTREL_BINARIES_FILE ${CMAKE_BINARY_DIR}/package-binaries.cmake)
+file(GENERATE OUTPUT ${CPACK_VANTREL_BINARIES_FILE}
+    CONTENT "set(VANTREL_PACKAGED_BINARIES \"${_packaged_files}\")\n")
+set(CPACK_VANTREL_SHLIBDEPS_DIR ${CMAKE_BINARY_DIR}/shlibdeps)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/DebianDepends.cmake)
 # The image codecs library is loaded when the first snapshot is saved, not linked, so the shared
 # library scan does not see it; its package is named here.
 get_target_property(_codecs_library opencv_imgcodecs IMPORTED_LOCATION_RELEASE)

@@ -10,6 +10,7 @@ packages=(
     # the GigE Vision tests: loopback addresses in a private network namespace (unshare comes
     # with util-linux)
     iproute2 util-linux
+    lintian appstream man-db go-md2man  # the package's checks; the manual pages' Markdown to roff
 )
 
 missing=()
