@@ -9,12 +9,12 @@ install(TARGETS ${VANTREL_PACKAGED_TARGETS}
     RUNTIME DESTINATION ${VANTREL_INSTALL_DIR} LIBRARY DESTINATION ${VANTREL_INSTALL_DIR})
 # Stripped (cmake --install --strip, and cpack) as Debian strips: without the compiler's .comment
 # and .note sections either. Symbols are bound at load time, as hardened Debian binaries are.
+set(_installed_dir "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VANTREL_INSTALL_DIR}")
 foreach(target IN LISTS VANTREL_PACKAGED_TARGETS)
     target_link_options(${target} PRIVATE "LINKER:-z,now")
     install(CODE "if(CMAKE_INSTALL_DO_STRIP)
         execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
-            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VANTREL_INSTALL_DIR}/$<TARGET_FILE_NAME:${target}>\"
-            COMMAND_ERROR_IS_FATAL ANY)
+            \"${_installed_dir}/$<TARGET_FILE_NAME:${target}>\" COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 endforeach()
 file(CREATE_LINK ../${VANTREL_INSTALL_DIR}/vantrel ${CMAKE_BINARY_DIR}/vantrel-link SYMBOLIC)

@@ -18,7 +18,8 @@ install(FILES ${VANTREL_DOCS_DIR}/changelog.gz DESTINATION share/doc/vantrel)
 
 find_program(VANTREL_GO_MD2MAN go-md2man)
 if(NOT VANTREL_GO_MD2MAN)
-    message(WARNING "go-md2man not found (scripts/install-deps.sh installs it): the package will have no manual pages")
+    message(WARNING "go-md2man not found (scripts/install-deps.sh installs it): "
+        "the package will have no manual pages")
 endif()
 
 # vantrel_man_page(<program> <section>): docs/man/<program>.<section>.md, with @PROJECT_VERSION@

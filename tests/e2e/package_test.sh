@@ -38,7 +38,8 @@ lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
 # The AppStream metadata is valid, and the desktop entry it launches is in the package.
 metainfo=("$scratch"/root/usr/share/metainfo/*.metainfo.xml)
 [ ${#metainfo[@]} -eq 1 ] && [ -e "${metainfo[0]}" ] || { echo "not one metainfo file"; exit 1; }
-appstreamcli validate --no-net "${metainfo[0]}" || { echo "appstreamcli rejects the metainfo"; exit 1; }
+appstreamcli validate --no-net "${metainfo[0]}" ||
+    { echo "appstreamcli rejects the metainfo"; exit 1; }
 appstreamcli validate-tree --no-net "$scratch/root" ||
     { echo "appstreamcli rejects the metainfo with the desktop entry it launches"; exit 1; }
 
@@ -47,7 +48,8 @@ for page in "$scratch"/root/usr/share/man/man*/*; do
     text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>"$scratch/man.log") ||
         { echo "man cannot open $page:"; cat "$scratch/man.log"; exit 1; }
     name=$(basename "$page" | cut -d. -f1)
-    [ ! -s "$scratch/man.log" ] || { echo "man complains about $page:"; cat "$scratch/man.log"; exit 1; }
+    [ ! -s "$scratch/man.log" ] ||
+        { echo "man complains about $page:"; cat "$scratch/man.log"; exit 1; }
     grep -q '^NAME$' <<<"$text" && grep -q "^ *$name - " <<<"$text" ||
         { echo "$page renders without its NAME section"; exit 1; }
 done
