@@ -66,9 +66,13 @@ Camera::Camera(std::string id, GObjectPtr<ArvCamera> camera)
     controlLostHandler_ =
         g_signal_connect(device(), "control-lost", G_CALLBACK(&Camera::OnControlLost), this);
     for (std::vector<uint8_t>& frame : frames_) frame.assign(kFrameBytes, 0);
+    // A camera refuses a write to a feature that is locked (the region while it acquires, the
+    // exposure while auto exposure is on); Aravis checks the same before writing, so that the
+    // module sees the refusal whatever the camera does with such a write.
+    ArvDevice* device = this->device();
+    arv_device_set_access_check_policy(device, ARV_ACCESS_CHECK_POLICY_ENABLE);
     // A GigE Vision camera whose control channel another program holds is opened for reading
     // only: its registers answer, every write is refused.
-    ArvDevice* device = this->device();
     busy_ = ARV_IS_GV_DEVICE(device) && !arv_gv_device_is_controller(ARV_GV_DEVICE(device));
     for (const char* name :
          {"DeviceVendorName", "DeviceModelName", "DeviceSerialNumber", "DeviceUserID"}) {
@@ -389,8 +393,11 @@ bool Camera::Set(Quantity quantity, double value) {
 
 bool Camera::WriteNow(Quantity quantity, double value) {
     if (lost()) return false;
-    if (const char* feature = features_.Name(quantity)) settings_.Keep(feature);
     Error error;
+    // A value set by hand needs the camera's own control of it off, which may lock it.
+    if (quantity == Quantity::kExposure) settings_.SetEntry("ExposureAuto", "Off", &error);
+    if (quantity == Quantity::kGain) settings_.SetEntry("GainAuto", "Off", &error);
+    if (const char* feature = features_.Name(quantity)) settings_.Keep(feature);
     const bool set = features_.Set(quantity, value, &error);
     Check(error);
     if (set && quantity == Quantity::kExposure) SetSilenceLimit(ReadNow(quantity).value_or(value));

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "genicam/control_probe.h"
 #include "genicam/discovery.h"
 #include "genicam/naming.h"
 #include "genicam/values.h"
@@ -70,10 +71,18 @@ bool GenicamDevice::Init() {
     open_ = true;
 
     const std::vector<DeviceEntry> found = DiscoverDevices();
+    // A camera that another program controls is not opened (Aravis would wait seconds for
+    // control) but keeps its place, so that a start of its position says it is busy.
     std::vector<std::unique_ptr<Camera>> opened;
     std::vector<const DeviceEntry*> entries;
     std::vector<DeviceNames> names;
     for (const DeviceEntry& entry : found) {
+        if (!entry.address.empty() && ControlHeldElsewhere(entry.address).value_or(false)) {
+            names.push_back({"", entry.serial});
+            entries.push_back(&entry);
+            opened.push_back(nullptr);
+            continue;
+        }
         std::string error;
         std::unique_ptr<Camera> camera = Camera::Open(entry.id, &error);
         if (camera == nullptr) {
@@ -93,22 +102,27 @@ bool GenicamDevice::Init() {
 
     const SlotDevices assignment = AssignPositions(names, SerialMapFromEnvironment());
     for (size_t index = 0; index < opened.size(); ++index) {
+        const bool busy = opened[index] == nullptr || opened[index]->busy();
         std::string positions;
         for (size_t slot = 0; slot < slots_.size(); ++slot) {
             if (assignment[slot] != static_cast<int>(index)) continue;
             slots_[slot] = opened[index].get();
+            busy_[slot] = busy;
             positions += std::string(" ") + kPositionNames[slot];
         }
         std::fprintf(stderr, "QxCamLink: %s %s, serial \"%s\", DeviceUserID \"%s\": %s%s\n",
                      entries[index]->vendor.c_str(), entries[index]->model.c_str(),
                      names[index].serial.c_str(), names[index].userId.c_str(),
                      positions.empty() ? "not used" : ("serves" + positions).c_str(),
-                     opened[index]->busy() ? ", in use by another program" : "");
+                     busy ? ", in use by another program" : "");
         // Only the cameras that serve stay open; closing the others frees them for other programs.
-        if (!positions.empty()) cameras_.push_back(std::move(opened[index]));
+        if (!positions.empty() && opened[index] != nullptr) {
+            cameras_.push_back(std::move(opened[index]));
+        }
     }
-    if (cameras_.empty()) std::fprintf(stderr, "QxCamLink: no GenICam camera found\n");
-    return !cameras_.empty();
+    const bool anyBusy = std::find(busy_.begin(), busy_.end(), true) != busy_.end();
+    if (cameras_.empty() && !anyBusy) std::fprintf(stderr, "QxCamLink: no GenICam camera found\n");
+    return !cameras_.empty() || anyBusy;
 }
 
 bool GenicamDevice::Start(int pair) {
@@ -117,6 +131,12 @@ bool GenicamDevice::Start(int pair) {
     startProblems_.fill({});
     bool any = false;
     for (const int slot : {pair, pair + 2}) {
+        if (busy_[static_cast<size_t>(slot)]) {
+            std::fprintf(stderr, "QxCamLink: %s: in use by another program\n", kPositionNames[slot]);
+            startProblems_[static_cast<size_t>(slot)] = {Problem::Kind::kBusy, ""};
+            Stop();
+            return false;
+        }
         Camera* camera = slots_[static_cast<size_t>(slot)];
         if (camera == nullptr) continue;
         std::string error;
@@ -148,6 +168,7 @@ bool GenicamDevice::Release() {
 void GenicamDevice::CloseCameras() {
     Stop();
     slots_.fill(nullptr);
+    busy_.fill(false);
     startProblems_.fill({});
     for (std::unique_ptr<Camera>& camera : cameras_) {
         if (!camera->lost()) continue;
@@ -306,12 +327,10 @@ bool GenicamDevice::GetString(const char* name, int slot, char* buffer, int32_t 
 std::string GenicamDevice::Status(int slot) const {
     Problem problem = startProblems_[static_cast<size_t>(slot)];
     Camera* camera = CameraAt(slot);
-    if (problem.kind == Problem::Kind::kNone && camera != nullptr) {
-        if (camera->busy()) {
-            problem.kind = Problem::Kind::kBusy;
-        } else if (Running(slot)) {
-            problem = camera->problem();
-        }
+    if (problem.kind == Problem::Kind::kNone && busy_[static_cast<size_t>(slot)]) {
+        problem.kind = Problem::Kind::kBusy;
+    } else if (problem.kind == Problem::Kind::kNone && camera != nullptr && Running(slot)) {
+        problem = camera->problem();
     }
     const auto with = [&](const char* code) {
         return problem.detail.empty() ? std::string(code) : code + (" " + problem.detail);

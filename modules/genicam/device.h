@@ -66,6 +66,7 @@ private:
     int startedPair_ = -1;
     std::vector<std::unique_ptr<Camera>> cameras_;
     std::array<Camera*, 4> slots_{};
+    std::array<bool, 4> busy_{};  // positions whose camera another program controls
     std::array<Problem, 4> startProblems_{};
     std::map<std::string, Settings::Record> unrestored_;  // by Aravis device id
 };

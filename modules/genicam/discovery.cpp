@@ -51,8 +51,10 @@ std::vector<DeviceEntry> DiscoverDevices() {
     std::vector<DeviceEntry> devices;
     const unsigned count = arv_get_n_devices();
     for (unsigned i = 0; i < count; ++i) {
+        const bool gigeVision = Text(arv_get_device_protocol(i)) == "GigEVision";
         devices.push_back({Text(arv_get_device_id(i)), Text(arv_get_device_vendor(i)),
-                           Text(arv_get_device_model(i)), Text(arv_get_device_serial_nbr(i))});
+                           Text(arv_get_device_model(i)), Text(arv_get_device_serial_nbr(i)),
+                           gigeVision ? Text(arv_get_device_address(i)) : std::string()});
     }
     return devices;
 }

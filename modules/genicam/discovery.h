@@ -11,6 +11,7 @@ struct DeviceEntry {
     std::string vendor;
     std::string model;
     std::string serial;
+    std::string address;   // the IPv4 address of a GigE Vision device, otherwise empty
 };
 
 // Refreshes Aravis's device list and returns it in Aravis's order. GigE Vision and USB3 Vision

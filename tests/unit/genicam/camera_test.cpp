@@ -257,5 +257,43 @@ TEST(FakeDeviceRelease, LeavesTheCameraAsItWasFound) {
     }
 }
 
+TEST(FakeDeviceRelease, CopesWithACameraThatRefusesLockedWrites) {
+    ASSERT_TRUE(vantrel::testing::kFakeCameraOnly);
+    unsetenv("VANTREL_CAMERA_SERIALS");
+    const FakeDescription description(
+        vantrel::testing::WithLocks(vantrel::testing::BuiltInDescription()));
+    GObjectPtr<ArvDevice> held;
+    std::vector<std::string> found;
+    {
+        GenicamDevice device;
+        ASSERT_TRUE(device.Init());
+        Camera* camera = device.CameraAt(kSlotRightSide);
+        ASSERT_NE(camera, nullptr);
+        held.reset(ARV_DEVICE(g_object_ref(camera->device())));
+        ArvDevice* arv = held.get();
+        // A camera left acquiring, with auto exposure on.
+        arv_device_execute_command(arv, "AcquisitionStart", nullptr);
+        found = Snapshot(arv);
+        const char* autoExposure = arv_device_get_string_feature_value(arv, "ExposureAuto", nullptr);
+        ASSERT_STREQ(autoExposure, "Continuous");
+        GError* error = nullptr;
+        arv_device_set_integer_feature_value(arv, "Width", 800, &error);
+        ASSERT_NE(error, nullptr) << "the description locks the region while acquiring";
+        g_clear_error(&error);
+
+        // The start copy of the exposure comes before the start itself; the exposure is set
+        // all the same, and so is the picture.
+        EXPECT_TRUE(device.SetInt("Exposure", kSlotRightSide, 5000));
+        ASSERT_TRUE(device.Start(0));
+        EXPECT_TRUE(vantrel::testing::WaitFor([&] { return camera->FrameReady(); }));
+        EXPECT_EQ(arv_device_get_integer_feature_value(arv, "Width", nullptr), kFrameWidth);
+        EXPECT_EQ(arv_device_get_float_feature_value(arv, "ExposureTimeAbs", nullptr), 5000.0);
+        ASSERT_TRUE(device.Release());
+    }
+    EXPECT_EQ(Snapshot(held.get()), found);
+    EXPECT_STREQ(arv_device_get_string_feature_value(held.get(), "ExposureAuto", nullptr),
+                 "Continuous");
+}
+
 }  // namespace
 }  // namespace vantrel::genicam

@@ -75,6 +75,47 @@ inline std::string ModernNodes(std::string_view userId) {
 )";
 }
 
+// xml in which the camera refuses writes as real cameras do: the region and binning while it
+// acquires, the exposure while auto exposure (found on) is on. A locked feature reads through a
+// read-only node then, so that every write to it fails.
+inline std::string WithLocks(std::string xml) {
+    std::string frozen;
+    const auto lock = [&](const std::string& feature, const std::string& value,
+                          std::string_view by, std::string_view lockedIndex,
+                          std::string_view knife) {
+        const std::string pointer = "<pValue>" + value + "</pValue>";
+        const size_t at = xml.find(pointer);
+        if (at == std::string::npos) return;
+        xml.replace(at, pointer.size(),
+                    "<pIndex>" + std::string(by) + "</pIndex><pValueIndexed Index=\"" +
+                        std::string(lockedIndex) + "\">" + feature +
+                        "Frozen</pValueIndexed><pValueDefault>" + value + "</pValueDefault>");
+        frozen += "\t<" + std::string(knife) + " Name=\"" + feature + "Frozen\"><pVariable Name=\"A\">" +
+                  value + "</pVariable><Formula>A</Formula></" + std::string(knife) + ">\n";
+    };
+    for (const char* feature :
+         {"Width", "Height", "OffsetX", "OffsetY", "BinningHorizontal", "BinningVertical"}) {
+        lock(feature, std::string(feature) + "Register", "AcquisitionRunningRegister", "1",
+             "IntSwissKnife");
+    }
+    lock("ExposureTimeAbs", "ExposureTimeAbsConverter", "ExposureAutoRegister", "0", "SwissKnife");
+    return WithNodes(std::move(xml), frozen + R"(
+	<IntReg Name="AcquisitionRunningRegister" NameSpace="Custom">
+		<Address>0x124</Address><Length>4</Length><AccessMode>RO</AccessMode>
+		<pPort>Device</pPort><Sign>Unsigned</Sign><Endianess>BigEndian</Endianess>
+	</IntReg>
+	<Enumeration Name="ExposureAuto" NameSpace="Standard">
+		<EnumEntry Name="Continuous" NameSpace="Standard"><Value>0</Value></EnumEntry>
+		<EnumEntry Name="Off" NameSpace="Standard"><Value>1</Value></EnumEntry>
+		<pValue>ExposureAutoRegister</pValue>
+	</Enumeration>
+	<IntReg Name="ExposureAutoRegister" NameSpace="Custom">
+		<Address>0x1e0</Address><Length>4</Length><AccessMode>RW</AccessMode>
+		<pPort>Device</pPort><Sign>Unsigned</Sign><Endianess>BigEndian</Endianess>
+	</IntReg>
+)");
+}
+
 // Makes every fake camera opened while it lives use a description of the test's.
 class FakeDescription {
 public:
