@@ -2,6 +2,12 @@
 # lib/vantrel, the one folder the program loads its modules from; bin/vantrel links to it.
 set(VANTREL_INSTALL_DIR lib/vantrel)
 
+# Who answers for the package: its Maintainer field, the changelog's signature and the copyright
+# file's contact. example.org is a documented example domain; a distributor puts its own here.
+set(VANTREL_MAINTAINER "Vantrel developers <vantrel@example.org>")
+set(VANTREL_HOMEPAGE "https://github.com/vantrel/vantrel")
+include(cmake/PackageDocs.cmake)
+
 # The programs and the modules they load: the package depends on what these are linked with.
 set(VANTREL_PACKAGED_TARGETS vantrel PalveroToolLangEng QxCamDetecter QxCamLinkDLLDALSA
     QxCamLinkDLLVW QxCamLinkDLLHV)
@@ -17,8 +23,15 @@ foreach(target IN LISTS VANTREL_PACKAGED_TARGETS)
             \"${_installed_dir}/$<TARGET_FILE_NAME:${target}>\" COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 endforeach()
-file(CREATE_LINK ../${VANTREL_INSTALL_DIR}/vantrel ${CMAKE_BINARY_DIR}/vantrel-link SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/vantrel-link DESTINATION bin RENAME vantrel)
+# A program the user runs: bin/<program> links to it, and docs/man/<program>.1.md is its manual
+# page. A new program also joins VANTREL_PACKAGED_TARGETS.
+function(vantrel_command program)
+    file(CREATE_LINK ../${VANTREL_INSTALL_DIR}/${program} ${CMAKE_BINARY_DIR}/${program}-link
+        SYMBOLIC)
+    install(FILES ${CMAKE_BINARY_DIR}/${program}-link DESTINATION bin RENAME ${program})
+    vantrel_man_page(${program} 1)
+endfunction()
+vantrel_command(vantrel)
 # The desktop entry's name is the AppStream component id, which the metainfo launches.
 install(FILES res/io.github.vantrel.Vantrel.desktop DESTINATION share/applications)
 install(FILES res/io.github.vantrel.Vantrel.metainfo.xml DESTINATION share/metainfo)
@@ -30,14 +43,6 @@ foreach(size 16 32 48)
 endforeach()
 install(FILES README.md DESTINATION share/doc/vantrel)
 install(FILES modules/README.md DESTINATION share/doc/vantrel RENAME cameras.md)
-
-# Who answers for the package: its Maintainer field, the changelog's signature and the copyright
-# file's contact. example.org is a documented example domain; a distributor puts its own here.
-set(VANTREL_MAINTAINER "Vantrel developers <vantrel@example.org>")
-set(VANTREL_HOMEPAGE "https://github.com/vantrel/vantrel")
-include(cmake/PackageDocs.cmake)
-# One manual page for each program in bin/, from docs/man/<program>.<section>.md.
-vantrel_man_page(vantrel 1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantrel)
