@@ -5,6 +5,7 @@
 // deterministic: the same arguments give the same pixels on every run.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -31,21 +32,35 @@ Radiance RenderRadiance(int slot);
 // the edge. sigma <= 0 leaves the image unchanged. image holds kPixels values.
 void Defocus(std::span<float> image, float sigma);
 
-// How a camera is mounted relative to the one that took its reference picture: a point p of the
-// reference appears at T(p) = c + R(angle) (p - c) + (dx, dy), c = (319.5, 239.5) the centre of
-// the picture, R turning clockwise on the screen for a positive angle (x right, y down).
+// How a camera is mounted relative to the one that took its reference picture: turned on its
+// mount about its lens (pan, tilt, roll) and perhaps a little nearer or farther. The pose is
+// given by what the picture shows, with c = (319.5, 239.5) the centre of the picture, x right,
+// y down:
+// - (dx, dy): pixels by which the point of the reference at c moves (the pan and tilt that
+//   bring it there, for a lens of focal length kFocalLength);
+// - angle: degrees by which the picture turns there, positive clockwise on the screen (roll);
+// - scale: how much larger the picture shows things (1.02: 2 % nearer).
+// The picture changes by the homography of that turn, H = C S Rz K R0 K^-1 C^-1, not by a slide.
 struct Pose {
     float dx = 0.0f;     // pixels, positive to the right
     float dy = 0.0f;     // pixels, positive downward
     float angle = 0.0f;  // degrees, positive clockwise on the screen
+    float scale = 1.0f;  // ratio
 
     bool operator==(const Pose&) const = default;
     bool IsIdentity() const { return *this == Pose{}; }
 };
 
-// Moves the sharp scene as a camera mounted at pose sees it, with bicubic interpolation; where
-// the camera looks past the rendered scene the nearest edge pixel repeats. The identity pose
-// leaves the image untouched. image holds kPixels values.
+// The simulated lens: 60 degrees across the 640 pixels of the picture, f = 320 / tan(30 deg).
+inline constexpr double kFocalLength = 554.2563;
+
+// The homography, row by row, that takes a pixel of the reference picture to where a camera
+// mounted at pose with a lens of focal length focal (pixels) shows it.
+std::array<double, 9> PoseHomography(const Pose& pose, double focal = kFocalLength);
+
+// The sharp scene as a camera mounted at pose sees it, with bicubic interpolation. Beyond the
+// rendered scene the camera sees the scene mirrored at its edges, so no border shows. The
+// identity pose leaves the image untouched. image holds kPixels values.
 void Place(Radiance& image, const Pose& pose);
 
 struct FrameSettings {

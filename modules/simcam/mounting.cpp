@@ -21,16 +21,20 @@ std::optional<float> Number(std::string_view text) {
     return value;
 }
 
-// "DX,DY,ANGLE"
+// "DX,DY,ANGLE" or "DX,DY,ANGLE,SCALE", the scale in percent.
 std::optional<sim::Pose> PoseOf(std::string_view text) {
-    const size_t first = text.find(',');
-    const size_t second = first == std::string_view::npos ? first : text.find(',', first + 1);
-    if (second == std::string_view::npos) return std::nullopt;
-    const std::optional<float> dx = Number(text.substr(0, first));
-    const std::optional<float> dy = Number(text.substr(first + 1, second - first - 1));
-    const std::optional<float> angle = Number(text.substr(second + 1));
-    if (!dx || !dy || !angle) return std::nullopt;
-    return sim::Pose{*dx, *dy, *angle};
+    std::optional<float> fields[4];
+    int count = 0;
+    while (true) {
+        const size_t comma = text.find(',');
+        if (count == 4 || !(fields[count++] = Number(text.substr(0, comma)))) return std::nullopt;
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    if (count < 3) return std::nullopt;
+    const float scale = count == 4 ? 1.0f + *fields[3] / 100.0f : 1.0f;
+    if (!(scale > 0.5f && scale < 2.0f)) return std::nullopt;
+    return sim::Pose{*fields[0], *fields[1], *fields[2], scale};
 }
 
 }  // namespace

@@ -14,12 +14,15 @@ namespace vantrel::simcam {
 struct Mounting {
     // By camera position (0 RR, 1 LL, 2 RT, 3 LT); the identity pose where none is named.
     std::array<sim::Pose, 4> poses{};
-    // Items that name no position, do not hold three finite numbers, or repeat a position.
+    // Items that name no position, do not hold three or four finite numbers (a scale of
+    // -50 % or less, or +100 % or more), or repeat a position.
     std::vector<std::string> rejected;
 };
 
-// Parses semicolon-separated POSITION=DX,DY,ANGLE items, pixels and degrees, e.g.
-// "RR=12,-5,1.5;RT=0,3,-0.4". Positions are RR, LL, RT and LT in any case; blanks around items,
+// Parses semicolon-separated POSITION=DX,DY,ANGLE[,SCALE] items, e.g.
+// "RR=12,-5,1.5;RT=0,3,-0.4,2": the pixels by which the picture's centre moves (DX right, DY
+// down), the degrees by which the picture turns clockwise (roll), and how many percent larger
+// it shows things (0 when left out). The camera is turned, not slid: see sim::Pose. Positions are RR, LL, RT and LT in any case; blanks around items,
 // names and numbers are ignored.
 Mounting ParseMounting(std::string_view text);
 

@@ -1,11 +1,14 @@
 // The measurement runs coarse to fine. A rotation bank with phase correlation finds the rough
-// motion on the coarsest level; Gauss-Newton refines it level by level; the last step compares
-// the full pictures, both blurred a little, and finds the live picture's defocus along with the
-// motion. The confidence is the normalised correlation of the two pictures once aligned, in the
-// region where they agree least, on a coarse level and on the fine model's pixels.
+// motion on the coarsest level; Gauss-Newton refines it level by level, as a similarity on the
+// coarse levels and as a homography from the second level on; the last step compares the full
+// pictures, both blurred a little, and finds the live picture's defocus along with the motion.
+// The confidence is the normalised correlation of the two pictures once aligned, in the region
+// where they agree least among those that have not changed, on the coarsest level and on the
+// fine model's pixels, times the share of the fine model's pixels that agree.
 #include "imaging/alignment.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <opencv2/imgproc.hpp>
@@ -30,14 +33,22 @@ struct Prepared {
 namespace {
 
 using alignment::kLevels;
+using alignment::Motion;
 
 constexpr int kSearchLevel = kLevels - 1;
-constexpr int kJudgeLevel = 2;
+constexpr int kJudgeLevel = 3;
 // Blurs of the reference in the fine model, beyond kFineBlur: how defocused, relative to the
 // reference, a live picture may be; the fit interpolates between them.
 constexpr double kDefocusSteps[] = {0.0, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0};
 // The fit starts from this step and the model's points are chosen on it.
 constexpr size_t kMiddleStep = 2;
+// A live picture with more of its pixels clipped than this is over-exposed; one whose 99th
+// percentile lies below kDarkest grey levels is too dark.
+constexpr double kMostClipped = 0.5;
+constexpr int kDarkest = 12;
+// A picture that agrees this well but lies beyond the measuring range is the right scene, out
+// of range; below it, it is another scene.
+constexpr double kRangeConfidence = 0.35;
 
 bool IsFrame(const cv::Mat& picture) {
     return picture.type() == CV_8UC1 && picture.cols == alignment::kWidth &&
@@ -63,6 +74,10 @@ alignment::PointChoice ChoiceAt(int level) {
     }
 }
 
+Motion MotionAt(int level) {
+    return level >= 2 ? Motion::Similarity : Motion::Perspective;
+}
+
 cv::Mat Floats(const cv::Mat& picture) {
     cv::Mat values;
     picture.convertTo(values, CV_32F);
@@ -81,7 +96,38 @@ alignment::LevelModel FineModel(const cv::Mat& reference, const cv::Mat& usable)
     const double widest =
         std::hypot(alignment::kFineBlur, kDefocusSteps[std::size(kDefocusSteps) - 1]);
     const int border = static_cast<int>(std::ceil(3.0 * widest));
-    return alignment::BuildLevelModel(steps, kMiddleStep, usable, 0, border, ChoiceAt(0));
+    return alignment::BuildLevelModel(steps, kMiddleStep, usable, 0, border, ChoiceAt(0),
+                                      Motion::Turn);
+}
+
+// Over- or under-exposure of the live picture as a whole.
+AlignmentFailure Exposure(const cv::Mat& live) {
+    std::array<int, 256> histogram{};
+    for (int y = 0; y < live.rows; ++y) {
+        const uchar* row = live.ptr<uchar>(y);
+        for (int x = 0; x < live.cols; ++x) ++histogram[row[x]];
+    }
+    const double total = static_cast<double>(live.total());
+    int clipped = 0;
+    for (int v = alignment::kSaturated; v < 256; ++v) clipped += histogram[v];
+    if (clipped > kMostClipped * total) return AlignmentFailure::OverExposed;
+    int below = 0;
+    for (int v = 0; v < kDarkest; ++v) below += histogram[v];
+    if (below > 0.99 * total) return AlignmentFailure::TooDark;
+    return AlignmentFailure::None;
+}
+
+bool WithinRange(const alignment::WarpReading& reading) {
+    return std::abs(reading.shift.x) <= kAlignmentRangeX &&
+           std::abs(reading.shift.y) <= kAlignmentRangeY &&
+           std::abs(reading.angle) * 180.0 / std::numbers::pi <= kAlignmentRangeAngle &&
+           std::abs(reading.scale - 1.0) <= kAlignmentRangeScale;
+}
+
+AlignmentFailure FailureOf(alignment::FitFailure failure, const alignment::Warp& warp) {
+    if (!WithinRange(alignment::Read(warp))) return AlignmentFailure::OutOfRange;
+    if (failure == alignment::FitFailure::Clipped) return AlignmentFailure::OverExposed;
+    return AlignmentFailure::NoMatch;
 }
 
 }  // namespace
@@ -96,15 +142,16 @@ void AlignmentMeter::SetReference(const cv::Mat& reference) {
     prepared->search.Prepare(levels.coarsest, kSearchLevel, SearchAngles());
     for (int level = 1; level < kLevels; ++level) {
         const cv::Mat& picture = levels.levels[level];
-        prepared->levels[level] =
-            alignment::BuildLevelModel({Floats(picture)}, 0, picture < alignment::kSaturated, level,
-                                       alignment::kPyramidBorder, ChoiceAt(level));
+        prepared->levels[level] = alignment::BuildLevelModel(
+            {Floats(picture)}, 0, picture < alignment::kSaturated, level,
+            alignment::kPyramidBorder, ChoiceAt(level), MotionAt(level));
     }
     prepared->fine = FineModel(reference, levels.fine < alignment::kSaturated);
     const cv::Mat& judged = levels.levels[kJudgeLevel];
-    prepared->judge =
-        alignment::BuildLevelModel({Floats(judged)}, 0, judged < alignment::kSaturated, kJudgeLevel,
-                                   alignment::kPyramidBorder, {1, 1, 1 << 20});
+    prepared->judge = alignment::BuildLevelModel({Floats(judged)}, 0,
+                                                 judged < alignment::kSaturated, kJudgeLevel,
+                                                 alignment::kPyramidBorder, {1, 1, 1 << 20},
+                                                 Motion::Similarity);
     prepared_ = std::move(prepared);
 }
 
@@ -115,31 +162,54 @@ bool AlignmentMeter::HasReference() const {
 AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
     AlignmentOffset offset;
     if (!prepared_ || !IsFrame(live)) return offset;
+    if ((offset.failure = Exposure(live)) != AlignmentFailure::None) return offset;
     const alignment::Prepared& prepared = *prepared_;
     const alignment::PictureLevels levels = alignment::BuildLevels(live);
 
-    alignment::Rigid motion = prepared.search.Find(levels.coarsest).motion;
+    alignment::Warp warp = prepared.search.Find(levels.coarsest).motion;
     double blur = 0.0;
     for (int level = kSearchLevel; level >= 1; --level) {
-        if (!alignment::Refine(prepared.levels[level], levels.levels[level], motion, blur, 12, 0.01)
-                 .ok)
+        // The coarse levels need only bring the fine fit within its reach.
+        const alignment::RefineResult result = alignment::Refine(
+            prepared.levels[level], levels.levels[level], warp, blur, 12, level > 1 ? 0.02 : 0.01);
+        if (!result.ok()) {
+            offset.failure = FailureOf(result.failure, warp);
             return offset;
+        }
     }
     blur = kMiddleStep;
-    if (!alignment::Refine(prepared.fine, levels.fine, motion, blur, 15, 0.002).ok) return offset;
+    const alignment::RefineResult result =
+        alignment::Refine(prepared.fine, levels.fine, warp, blur, 15, 0.002);
+    if (!result.ok()) {
+        offset.failure = FailureOf(result.failure, warp);
+        return offset;
+    }
 
     // Two views of the same question: all pixels of a coarse level, where the broad layout
     // speaks, and the fine model's pixels on edges and texture, where broad shading (the same in
     // a mirrored picture) does not.
-    const double broad =
-        alignment::WeakestRegion(prepared.judge, levels.levels[kJudgeLevel], motion);
-    const double detailed = alignment::WeakestRegion(prepared.fine, levels.fine, motion, blur);
-    offset.confidence = std::clamp(std::min(broad, detailed), 0.0, 1.0);
-    if (offset.confidence < kAlignmentMinConfidence) return offset;
-    const cv::Point2d shift = motion.ShiftAboutCentre();
-    offset.measured = true;
-    offset.dx = shift.x;
-    offset.dy = shift.y;
-    offset.angle = motion.angle * 180.0 / std::numbers::pi;
+    const alignment::Agreement broad =
+        alignment::Judge(prepared.judge, levels.levels[kJudgeLevel], warp);
+    const alignment::Agreement detailed =
+        alignment::Judge(prepared.fine, levels.fine, warp, blur);
+    offset.agreeing = detailed.share;
+    offset.confidence =
+        std::clamp(std::min(broad.weakest, detailed.weakest) * detailed.share, 0.0, 1.0);
+    const alignment::WarpReading reading = alignment::Read(warp);
+    if (detailed.clipped > kMostClipped) {
+        offset.failure = AlignmentFailure::OverExposed;
+    } else if (!WithinRange(reading)) {
+        offset.failure = offset.confidence >= kRangeConfidence ? AlignmentFailure::OutOfRange
+                                                               : AlignmentFailure::NoMatch;
+    } else if (offset.confidence < kAlignmentMinConfidence) {
+        offset.failure = AlignmentFailure::NoMatch;
+    } else {
+        offset.failure = AlignmentFailure::None;
+        offset.measured = true;
+        offset.dx = reading.shift.x;
+        offset.dy = reading.shift.y;
+        offset.angle = reading.angle * 180.0 / std::numbers::pi;
+        offset.scale = reading.scale;
+    }
     return offset;
 }

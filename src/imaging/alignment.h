@@ -1,25 +1,48 @@
-// Where a camera's live picture lies relative to its reference picture: shift and rotation,
-// measured with OpenCV, for the Alignment Assistant.
+// Where a camera's live picture lies relative to its reference picture, measured with OpenCV,
+// for the Alignment Assistant.
 #pragma once
 
 #include <memory>
 #include <opencv2/core.hpp>
 
-// Where a camera's live picture lies relative to its reference picture.
-// Convention: a point p of the reference appears in the live picture at
-//   T(p) = c + R(angle) (p - c) + (dx, dy),  c = (319.5, 239.5) the picture centre,
-//   R(a) = [[cos a, -sin a], [sin a, cos a]] in image coordinates (x right, y down),
-// so dx > 0: content lies right of where the reference has it; dy > 0: below;
-// angle > 0: content turned clockwise as seen on the screen.
+// Why a measurement gave no numbers.
+enum class AlignmentFailure {
+    None,
+    NoReference,  // no reference, or a picture of the wrong size or type
+    OverExposed,  // too little of the picture is below white
+    TooDark,      // too little of the picture is above black
+    NoMatch,      // the live picture does not show the reference's scene
+    OutOfRange,   // the scene, but turned, moved or scaled beyond the measuring range
+};
+
+// Where a camera's live picture lies relative to its reference picture. The live picture is the
+// reference seen by the camera turned on its mount (pan, tilt, roll) and perhaps a little nearer
+// or farther: a homography of it. With c = (319.5, 239.5) the picture centre:
+// - (dx, dy): the point of the reference at c shows at c + (dx, dy) in the live picture;
+//   dx > 0: content lies right of where the reference has it; dy > 0: below;
+// - angle: how far the picture is turned there, positive clockwise as seen on the screen
+//   (x right, y down);
+// - scale: how much larger the live picture shows things, > 1 for a camera nearer than the
+//   reference's. A turn alone leaves it at 1 whatever the lens.
+// Within the measuring range below; beyond it the measurement refuses with OutOfRange.
 struct AlignmentOffset {
-    bool measured = false;  // false: the pictures do not match well enough; no numbers
+    bool measured = false;  // false: no numbers; failure says why
+    AlignmentFailure failure = AlignmentFailure::NoReference;
     double dx = 0, dy = 0;  // pixels
     double angle = 0;       // degrees
+    double scale = 1;       // ratio
     double confidence = 0;  // 0..1; measured is false below kAlignmentMinConfidence
+    double agreeing = 0;    // 0..1: the share of the picture that matches the reference
 };
 
 // Below this confidence a measurement gives no numbers.
 inline constexpr double kAlignmentMinConfidence = 0.5;
+
+// The measuring range.
+inline constexpr double kAlignmentRangeX = 80.0;     // pixels, either way
+inline constexpr double kAlignmentRangeY = 60.0;     // pixels, either way
+inline constexpr double kAlignmentRangeAngle = 4.0;  // degrees, either way
+inline constexpr double kAlignmentRangeScale = 0.04; // 1 - 4 % .. 1 + 4 %
 
 namespace alignment {
 struct Prepared;

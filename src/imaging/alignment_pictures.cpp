@@ -9,6 +9,21 @@ int FineBorder() {
     return static_cast<int>(std::ceil(3.0 * kFineBlur));
 }
 
+namespace {
+
+// Pixels within reach (level-0 pixels) of a clipped one, at every 2^level-th pixel.
+cv::Mat Spread(const cv::Mat& clipped, int reach, int level) {
+    cv::Mat spread;
+    cv::dilate(clipped, spread,
+               cv::getStructuringElement(cv::MORPH_RECT, {2 * reach + 1, 2 * reach + 1}));
+    if (level == 0) return spread;
+    cv::Mat sampled;
+    cv::resize(spread, sampled, {}, LevelScale(level), LevelScale(level), cv::INTER_NEAREST);
+    return sampled;
+}
+
+}  // namespace
+
 PictureLevels BuildLevels(const cv::Mat& picture) {
     PictureLevels result;
     result.levels[0] = picture;
@@ -21,20 +36,16 @@ PictureLevels BuildLevels(const cv::Mat& picture) {
     cv::minMaxLoc(picture, nullptr, &brightest);
     if (brightest < kSaturated) return result;
 
-    // Spread the clipped pixels as far as each form's filter reaches from them. Marking grows
-    // bright shapes, so the search, which compares shapes, keeps the unmarked coarsest level.
+    // Mark what each form's filters saw of a clipped pixel: the fine blur's kernel, and the
+    // pyramid's 5 x 5 kernel at each level down (2 (2^l - 1) pixels of the picture in all).
+    // Marking grows bright shapes, so the search, which compares shapes, keeps the unmarked
+    // coarsest level.
     result.coarsest = result.coarsest.clone();
-    cv::Mat mask = picture >= kSaturated;
-    const int reach = FineBorder();
-    cv::Mat spread;
-    cv::dilate(mask, spread,
-               cv::getStructuringElement(cv::MORPH_RECT, {2 * reach + 1, 2 * reach + 1}));
-    result.fine.setTo(255, spread);
+    const cv::Mat clipped = picture >= kSaturated;
+    result.fine.setTo(255, Spread(clipped, FineBorder(), 0));
     for (int level = 1; level < kLevels; ++level) {
-        cv::Mat coarser;
-        cv::pyrDown(mask, coarser);
-        mask = coarser > 0;
-        result.levels[level].setTo(255, mask);
+        const int reach = 2 * ((1 << level) - 1);
+        result.levels[level].setTo(255, Spread(clipped, reach, level));
     }
     return result;
 }

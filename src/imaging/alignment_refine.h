@@ -1,8 +1,15 @@
 // The fine fit on one level: inverse-compositional Gauss-Newton over a chosen set of the
 // reference's high-gradient pixels. Everything that depends on the reference (the points, their
 // values and their steepest-descent rows) is made once; an iteration only samples the live
-// picture at the moved points. Gain and black level are fitted anew at each iteration, so the
-// exposure and gain of the live camera do not matter.
+// picture at the moved points.
+//
+// Brightness: at each iteration the live values are mapped onto the reference's by a black
+// level and a gain that varies smoothly over the picture (vignetting, a lamp to one side), so
+// neither exposure, gain nor uneven light moves the figures.
+// Robustness: each point is weighted by Tukey's biweight of its residual over the residuals'
+// spread (their median absolute deviation), so parts of the picture that changed since the
+// reference (people, a screen, a moved chair) drop out of the fit. Points on clipped pixels of
+// either picture are not used at all.
 //
 // A model may hold the reference at several blurs, in steps. The fit then also finds how blurred
 // the live picture is, between the steps: a blur that does not match moves edges of uneven
@@ -16,14 +23,28 @@
 
 namespace alignment {
 
+// What a level fits: a similarity (shift, turn, scale; for the coarse levels, where a turn's
+// perspective is below a pixel), a similarity with perspective (the map of a camera turned
+// about its lens to first order, whatever the lens), or the map of a turned camera to second
+// order (Turn): a homography whose stretch and shear are held to what the shift and the
+// perspective make them. Left free, as in a general homography, they would trade off with the
+// shift and the roll on scenes whose texture lies in a few places.
+enum class Motion { Similarity, Perspective, Turn };
+inline constexpr int kMaxParameters = 8;
+inline int ParameterCount(Motion motion) {
+    return motion == Motion::Similarity ? 4 : motion == Motion::Perspective ? 6 : 8;
+}
+
 struct LevelModel {
     struct Step {
-        std::vector<float> values;       // reference grey levels at the points
-        std::vector<cv::Vec3f> descent;  // their gradient times the motion's Jacobian
+        std::vector<float> values;   // reference grey levels at the points
+        std::vector<float> descent;  // per point ParameterCount(motion) entries
     };
     int level = 0;
-    int border = 0;                   // pixels next to a picture's edge that are not used
+    int border = 0;  // pixels next to a picture's edge that are not used
+    Motion motion = Motion::Similarity;
     std::vector<cv::Point2f> points;  // reference pixels, level units
+    std::vector<cv::Point2f> units;   // the same points in normalised coordinates
     std::vector<Step> steps;          // one per blur, least blurred first
 };
 
@@ -34,32 +55,47 @@ struct PointChoice {
 };
 
 // steps: the reference at `level`, 32-bit float, at one or more blurs; the points are chosen on
-// steps[chooseOn]. usable: 8-bit, zero where a pixel must not be used (saturated), or empty.
+// steps[chooseOn]. usable: 8-bit, zero where a pixel must not be used (clipped), or empty.
 // border: how far from its edges the filters that made the level (blur, pyramid) saw past them;
 // nearer pixels are used neither in the reference nor in the live picture.
 LevelModel BuildLevelModel(const std::vector<cv::Mat>& steps, size_t chooseOn,
-                           const cv::Mat& usable, int level, int border, const PointChoice& choice);
+                           const cv::Mat& usable, int level, int border, const PointChoice& choice,
+                           Motion motion);
 
-struct RefineResult {
-    bool ok = false;  // false: too few points fell inside the live picture, or no contrast
-    int iterations = 0;
+enum class FitFailure {
+    None,
+    Outside,   // too many points fell outside the live picture
+    Clipped,   // too many points fell on clipped pixels of the live picture
+    Flat,      // the live picture has no contrast where the reference has
+    Singular,  // the points do not fix the motion
 };
 
-// Improves motion (level-0 pixels) and, for a model of several steps, blur (a position between
-// steps, 0 .. steps - 1) on live, the 8-bit live picture at model.level. Stops after
-// maxIterations or when an iteration moves no point by more than stopShift level pixels.
-RefineResult Refine(const LevelModel& model, const cv::Mat& live, Rigid& motion, double& blur,
+struct RefineResult {
+    FitFailure failure = FitFailure::None;
+    int iterations = 0;
+    bool ok() const { return failure == FitFailure::None; }
+};
+
+// Improves warp and, for a model of several steps, blur (a position between steps,
+// 0 .. steps - 1) on live, the 8-bit live picture at model.level, clipped pixels marked 255.
+// Stops after maxIterations or when an iteration moves no corner by more than stopShift level
+// pixels.
+RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, double& blur,
                     int maxIterations, double stopShift);
 
-// The picture is cut into kRegionsX x kRegionsY regions; the weakest zero-mean normalised
-// correlation of the model (at blur) with the live picture under motion, among the regions with
-// shapes of their own, of which there must be kMinRegions. A picture that shares most of the
-// reference's layout but differs in one part (mirrored, another scene) scores low there. 0 when
-// fewer than half of the points fall inside the live picture.
-inline constexpr int kRegionsX = 4;
-inline constexpr int kRegionsY = 3;
-inline constexpr int kMinRegions = 4;
-double WeakestRegion(const LevelModel& model, const cv::Mat& live, const Rigid& motion,
-                     double blur = 0.0);
+// How well the live picture agrees with the model under warp. The picture is cut into
+// kRegionsX x kRegionsY regions; within each, the points whose residual the robust weights
+// keep are compared by zero-mean normalised correlation.
+inline constexpr int kRegionsX = 8;
+inline constexpr int kRegionsY = 6;
+inline constexpr int kMinRegions = 8;
+struct Agreement {
+    double weakest = 0.0;  // the weakest correlation among regions that mostly agree
+    double share = 0.0;    // of the usable points, those that agree
+    double outside = 0.0;  // of all points, those outside the live picture
+    double clipped = 0.0;  // of the points inside, those on clipped pixels
+};
+Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp,
+                double blur = 0.0);
 
 }  // namespace alignment

@@ -99,7 +99,7 @@ CoarseMatch RotationSearch::Find(const cv::Mat& live) const {
         if (height <= best.peak) continue;
         const cv::Point2d shift = PeakCentre(surface, at) / LevelScale(level_);
         best.peak = height;
-        best.motion = Rigid::AboutCentre(angles_[i] * std::numbers::pi / 180.0, shift);
+        best.motion = Warp::AboutCentre(angles_[i] * std::numbers::pi / 180.0, shift);
     }
     return best;
 }

@@ -11,7 +11,7 @@
 namespace alignment {
 
 struct CoarseMatch {
-    Rigid motion;       // level-0 pixels
+    Warp motion;
     double peak = 0.0;  // height of the correlation peak, 0..1
 };
 
