@@ -40,8 +40,9 @@ const Condition kConditions[] = {
     {"scale +2 %", {}, 1.02},
     {"scale -2 %", {}, 0.98},
     {"JPEG 60", {.jpeg = 60}},
-    {"all together", {.noise = 3.0, .brightness = 1.3, .blur = 1.5, .vignette = 0.6,
-                      .changed = 0.15, .jpeg = 60}, 1.015},
+    {"all together",
+     {.noise = 3.0, .brightness = 1.3, .blur = 1.5, .vignette = 0.6, .changed = 0.15, .jpeg = 60},
+     1.015},
 };
 
 struct Tally {
@@ -104,8 +105,9 @@ AlignmentOffset Timed(const AlignmentMeter& meter, const cv::Mat& live) {
 }
 
 void Accuracy(const std::vector<bench::Photo>& photos, int poses, const char* only) {
-    std::printf("| lens | condition | pose | cases | refused | in goal | in 2x goal | wrong "
-                "sign | median px | worst px | worst deg | worst scale %% |\n");
+    std::printf(
+        "| lens | condition | pose | cases | refused | in goal | in 2x goal | wrong "
+        "sign | median px | worst px | worst deg | worst scale %% |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const double degrees : {60.0, 30.0}) {
         const double focal = 320.0 / std::tan(degrees / 2.0 * M_PI / 180.0);
@@ -126,21 +128,25 @@ void Accuracy(const std::vector<bench::Photo>& photos, int poses, const char* on
                             condition.nuisance, other, random);
                         const AlignmentOffset offset = Timed(meter, live);
                         tally.Add(pose, offset, far);
-                        if (std::getenv("VANTREL_VERBOSE") && (!offset.measured ||
-                            std::abs(offset.dx - pose.dx) > 0.3 || std::abs(offset.dy - pose.dy) > 0.3))
-                            std::fprintf(stderr, "%s %s %s (%.1f %.1f %.2f %.3f): %d %d c%.2f a%.2f %.2f %.2f %.3f %.4f\n",
-                                         photos[p].name.c_str(), condition.name, far ? "far" : "near",
-                                         pose.dx, pose.dy, pose.angle, pose.scale, offset.measured,
-                                         static_cast<int>(offset.failure), offset.confidence, offset.agreeing,
-                                         offset.dx, offset.dy, offset.angle, offset.scale);
+                        if (std::getenv("VANTREL_VERBOSE") &&
+                            (!offset.measured || std::abs(offset.dx - pose.dx) > 0.3 ||
+                             std::abs(offset.dy - pose.dy) > 0.3))
+                            std::fprintf(
+                                stderr,
+                                "%s %s %s (%.1f %.1f %.2f %.3f): %d %d c%.2f a%.2f %.2f %.2f %.3f "
+                                "%.4f\n",
+                                photos[p].name.c_str(), condition.name, far ? "far" : "near",
+                                pose.dx, pose.dy, pose.angle, pose.scale, offset.measured,
+                                static_cast<int>(offset.failure), offset.confidence,
+                                offset.agreeing, offset.dx, offset.dy, offset.angle, offset.scale);
                     }
                 }
-                std::printf("| %.0f° | %s | %s | %d | %d | %d | %d | %d | %.3f | %.3f | %.3f | "
-                            "%.2f |\n",
-                            degrees, condition.name, far ? "far" : "near", tally.cases,
-                            tally.refused, tally.inGoal, tally.inTwice, tally.wrongSign,
-                            tally.Median(), tally.worstShift, tally.worstAngle,
-                            100.0 * tally.worstScale);
+                std::printf(
+                    "| %.0f° | %s | %s | %d | %d | %d | %d | %d | %.3f | %.3f | %.3f | "
+                    "%.2f |\n",
+                    degrees, condition.name, far ? "far" : "near", tally.cases, tally.refused,
+                    tally.inGoal, tally.inTwice, tally.wrongSign, tally.Median(), tally.worstShift,
+                    tally.worstAngle, 100.0 * tally.worstScale);
                 std::fflush(stdout);
             }
         }
@@ -149,12 +155,18 @@ void Accuracy(const std::vector<bench::Photo>& photos, int poses, const char* on
 
 const char* FailureName(AlignmentFailure failure) {
     switch (failure) {
-        case AlignmentFailure::None: return "measured";
-        case AlignmentFailure::NoReference: return "no reference";
-        case AlignmentFailure::OverExposed: return "over-exposed";
-        case AlignmentFailure::TooDark: return "too dark";
-        case AlignmentFailure::NoMatch: return "no match";
-        case AlignmentFailure::OutOfRange: return "out of range";
+        case AlignmentFailure::None:
+            return "measured";
+        case AlignmentFailure::NoReference:
+            return "no reference";
+        case AlignmentFailure::OverExposed:
+            return "over-exposed";
+        case AlignmentFailure::TooDark:
+            return "too dark";
+        case AlignmentFailure::NoMatch:
+            return "no match";
+        case AlignmentFailure::OutOfRange:
+            return "out of range";
     }
     return "?";
 }
@@ -168,7 +180,8 @@ void Refusals(const std::vector<bench::Photo>& photos) {
         int cases = 0, accepted = 0;
         int reasons[6] = {};
     };
-    Row rows[4] = {{"another photograph"}, {"black"}, {"uniform grey"}, {"right scene, beyond range"}};
+    Row rows[4] = {
+        {"another photograph"}, {"black"}, {"uniform grey"}, {"right scene, beyond range"}};
     auto add = [](Row& row, const AlignmentOffset& offset) {
         ++row.cases;
         row.accepted += offset.measured;
@@ -185,22 +198,22 @@ void Refusals(const std::vector<bench::Photo>& photos) {
         cv::Mat black(480, 640, CV_8U, cv::Scalar(3)), grey(480, 640, CV_8U, cv::Scalar(128));
         add(rows[1], Timed(meter, bench::Spoil(black, {.noise = 1.0}, {}, random)));
         add(rows[2], Timed(meter, bench::Spoil(grey, {.noise = 2.0}, {}, random)));
-        const sim::Pose beyond[] = {{100, 0, 0}, {-110, 20, 0}, {0, 75, 0}, {10, -85, 1},
+        const sim::Pose beyond[] = {{100, 0, 0}, {-110, 20, 0}, {0, 75, 0},       {10, -85, 1},
                                     {0, 0, 6},   {5, 5, -7},    {0, 0, 0, 1.06f}, {0, 0, 0, 0.94f}};
         for (const sim::Pose& pose : beyond)
-            add(rows[3], Timed(meter, bench::Spoil(bench::TurnedView(
-                                                       photos[p], sim::PoseHomography(pose, focal60)),
-                                                   {}, {}, random)));
+            add(rows[3],
+                Timed(meter,
+                      bench::Spoil(bench::TurnedView(photos[p], sim::PoseHomography(pose, focal60)),
+                                   {}, {}, random)));
     }
     for (const Row& row : rows) {
         std::string reasons;
         for (int r = 0; r < 6; ++r)
             if (row.reasons[r] > 0)
-                reasons += (reasons.empty() ? "" : ", ") + std::string(FailureName(
-                                                               static_cast<AlignmentFailure>(r))) +
-                           " " + std::to_string(row.reasons[r]);
-        std::printf("| %s | %d | %d | %s |\n", row.name, row.cases, row.accepted,
-                    reasons.c_str());
+                reasons += (reasons.empty() ? "" : ", ") +
+                           std::string(FailureName(static_cast<AlignmentFailure>(r))) + " " +
+                           std::to_string(row.reasons[r]);
+        std::printf("| %s | %d | %d | %s |\n", row.name, row.cases, row.accepted, reasons.c_str());
     }
 }
 
@@ -210,17 +223,21 @@ int main(int argc, char** argv) {
     const int poses = argc > 1 ? std::max(1, std::atoi(argv[1])) : 6;
     const std::vector<bench::Photo> photos = bench::LoadPhotos();
     if (photos.size() < 8) {
-        std::fprintf(stderr, "alignment_photos: fewer than 8 photographs found (install "
-                             "opencv-doc or set VANTREL_PHOTOS)\n");
+        std::fprintf(stderr,
+                     "alignment_photos: fewer than 8 photographs found (install "
+                     "opencv-doc or set VANTREL_PHOTOS)\n");
         return 1;
     }
     std::printf("%zu photographs:", photos.size());
-    for (const bench::Photo& photo : photos) std::printf(" %s (%s)", photo.name.c_str(), photo.kind);
+    for (const bench::Photo& photo : photos)
+        std::printf(" %s (%s)", photo.name.c_str(), photo.kind);
     std::printf("\n\n");
-    if (!std::getenv("VANTREL_REFUSALS_ONLY")) Accuracy(photos, poses, argc > 2 ? argv[2] : nullptr);
+    if (!std::getenv("VANTREL_REFUSALS_ONLY"))
+        Accuracy(photos, poses, argc > 2 ? argv[2] : nullptr);
     Refusals(photos);
     std::sort(costs.begin(), costs.end());
-    std::printf("\nmeasurements %zu, cost per measurement: median %.2f ms, 90th percentile %.2f ms\n",
-                costs.size(), costs[costs.size() / 2], costs[costs.size() * 9 / 10]);
+    std::printf(
+        "\nmeasurements %zu, cost per measurement: median %.2f ms, 90th percentile %.2f ms\n",
+        costs.size(), costs[costs.size() / 2], costs[costs.size() * 9 / 10]);
     return 0;
 }

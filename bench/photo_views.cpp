@@ -13,10 +13,10 @@ struct Listed {
 };
 // Textured outdoor and indoor scenes, plain ones with large smooth areas, and repeating ones.
 constexpr Listed kPhotos[] = {
-    {"building.jpg", "textured"}, {"home.jpg", "textured"},      {"aero1.jpg", "textured"},
-    {"leuvenA.jpg", "textured"},  {"board.jpg", "textured"},     {"messi5.jpg", "textured"},
-    {"fruits.jpg", "plain"},      {"orange.jpg", "plain"},       {"apple.jpg", "plain"},
-    {"left01.jpg", "repetitive"}, {"sudoku.png", "repetitive"},  {"baboon.jpg", "textured"},
+    {"building.jpg", "textured"}, {"home.jpg", "textured"},     {"aero1.jpg", "textured"},
+    {"leuvenA.jpg", "textured"},  {"board.jpg", "textured"},    {"messi5.jpg", "textured"},
+    {"fruits.jpg", "plain"},      {"orange.jpg", "plain"},      {"apple.jpg", "plain"},
+    {"left01.jpg", "repetitive"}, {"sudoku.png", "repetitive"}, {"baboon.jpg", "textured"},
 };
 
 std::string Folder() {

@@ -39,11 +39,16 @@ Matrix PlainTurn(double dx, double dy, double dz) {
     if (across == 0.0) return {1, 0, 0, 0, 1, 0, 0, 0, 1};
     const double ax = -dy / across, ay = dx / across;  // z x d, normalised
     // Rodrigues' formula for an axis (ax, ay, 0).
-    return {c + ax * ax * (1 - c), ax * ay * (1 - c),     ay * s,
-            ax * ay * (1 - c),     c + ay * ay * (1 - c), -ax * s,
-            -ay * s,               ax * s,                c};
+    return {c + ax * ax * (1 - c),
+            ax * ay * (1 - c),
+            ay * s,
+            ax * ay * (1 - c),
+            c + ay * ay * (1 - c),
+            -ax * s,
+            -ay * s,
+            ax * s,
+            c};
 }
-
 
 }  // namespace
 

@@ -21,6 +21,35 @@ constexpr int kBlackLevel = 2;
 // The noise of a frame is a window into this table at a random offset below kNoiseSlack.
 constexpr int kNoiseSlack = 65536;
 
+// The walking figure: a dark body with a head, 120 x 440 pixels, its grey level at kFigure
+// plus the frame's noise. It enters at the left when a period starts and has left at the right
+// after kCrossingFrames frames.
+constexpr int kFigureWidth = 120;
+constexpr int kFigureHeight = 440;
+constexpr int kFigure = 9;
+
+void PaintFigure(uint64_t frame, int period, const int8_t* noise, uint8_t* pixels) {
+    const uint64_t phase = frame % static_cast<uint64_t>(period);
+    if (phase >= static_cast<uint64_t>(kCrossingFrames)) return;
+    const int travel = sim::kWidth + kFigureWidth;
+    const int left = -kFigureWidth + static_cast<int>(phase) * travel / kCrossingFrames;
+    const int top = sim::kHeight - kFigureHeight;
+    const int head = kFigureWidth / 4;  // radius
+    for (int y = top; y < sim::kHeight; ++y) {
+        for (int x = std::max(left, 0); x < std::min(left + kFigureWidth, sim::kWidth); ++x) {
+            const int u = x - left - kFigureWidth / 2;
+            const int v = y - top - head;
+            // The head is a disc; the body below it a block a little narrower at the shoulders.
+            const bool inHead = v < head && u * u + v * v <= head * head;
+            const bool inBody =
+                v >= head + 4 && std::abs(u) <= kFigureWidth / 2 - (v < 3 * head ? 8 : 0);
+            if (!inHead && !inBody) continue;
+            const int i = y * sim::kWidth + x;
+            pixels[i] = static_cast<uint8_t>(std::clamp(kFigure + noise[i], 0, 255));
+        }
+    }
+}
+
 }  // namespace
 
 uint8_t ExposePixel(uint16_t level, int8_t noise, uint32_t scale) {
@@ -71,6 +100,8 @@ const uint8_t* FrameSource::Produce(const FrameRequest& request) {
     const float brightness = std::clamp(request.brightness, 0.0f, kMaxBrightness);
     const auto scale = static_cast<uint32_t>(std::lround(brightness * kLevelScale));
     Expose(levels.data(), noise_.data() + offset, scale, out.data(), sim::kPixels);
+    if (crossingPeriod_ > 0)
+        PaintFigure(request.index, crossingPeriod_, noise_.data() + offset, out.data());
     return out.data();
 }
 

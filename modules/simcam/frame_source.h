@@ -12,6 +12,9 @@
 
 namespace vantrel::simcam {
 
+// Frames a figure walking through the view takes to cross it.
+inline constexpr int kCrossingFrames = 40;
+
 struct FrameRequest {
     uint64_t index;    // frames delivered before this one
     float brightness;  // exposure times gain, relative to the nominal picture
@@ -47,12 +50,17 @@ public:
     // discards the blur steps rendered so far.
     void SetPose(const sim::Pose& pose);
 
+    // Lets a dark figure, about a fifth of the picture, walk through the view from left to
+    // right once every period frames, taking kCrossingFrames of them; 0: never.
+    void SetCrossing(int period) { crossingPeriod_ = period; }
+
 private:
     const std::vector<uint16_t>& Levels(int defocusLevel);
     void PrepareNoise(float sigma, uint64_t seed);
 
     int slot_;
     sim::Pose pose_;
+    int crossingPeriod_ = 0;
     sim::Radiance radiance_;
     // Scene after each blur step, in 1/256 of a grey level, once rendered.
     std::array<std::vector<uint16_t>, kDefocusLevels> levels_;

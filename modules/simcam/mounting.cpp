@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/positions.h"
+#include "simcam/frame_source.h"
 
 namespace vantrel::simcam {
 namespace {
@@ -54,6 +55,26 @@ std::array<sim::Pose, 4> MountingFromEnvironment() {
     const Mounting mounting = ParseMounting(text != nullptr ? text : "");
     ReportIgnoredItems("VANTREL_SIM_POSE", mounting.rejected);
     return mounting.poses;
+}
+
+Crossings ParseCrossings(std::string_view text) {
+    Crossings crossings;
+    crossings.rejected = ParsePositionItems(text, ';', [&](int slot, std::string_view value) {
+        const std::optional<float> period = Number(value);
+        if (!period || *period < kCrossingFrames || *period > 1e6f ||
+            *period != std::floor(*period))
+            return false;
+        crossings.periods[slot] = static_cast<int>(*period);
+        return true;
+    });
+    return crossings;
+}
+
+std::array<int, 4> CrossingsFromEnvironment() {
+    const char* text = std::getenv("VANTREL_SIM_CROSSING");
+    const Crossings crossings = ParseCrossings(text != nullptr ? text : "");
+    ReportIgnoredItems("VANTREL_SIM_CROSSING", crossings.rejected);
+    return crossings.periods;
 }
 
 }  // namespace vantrel::simcam

@@ -69,7 +69,11 @@ bool SimDevice::Init() {
         ResetCameras();
         seed_ = SeedFromEnvironment();
         const std::array<sim::Pose, 4> poses = MountingFromEnvironment();
-        for (size_t slot = 0; slot < sources_.size(); ++slot) sources_[slot].SetPose(poses[slot]);
+        const std::array<int, 4> crossings = CrossingsFromEnvironment();
+        for (size_t slot = 0; slot < sources_.size(); ++slot) {
+            sources_[slot].SetPose(poses[slot]);
+            sources_[slot].SetCrossing(crossings[slot]);
+        }
         open_ = true;
     }
     return true;

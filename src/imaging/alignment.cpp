@@ -142,16 +142,15 @@ void AlignmentMeter::SetReference(const cv::Mat& reference) {
     prepared->search.Prepare(levels.coarsest, kSearchLevel, SearchAngles());
     for (int level = 1; level < kLevels; ++level) {
         const cv::Mat& picture = levels.levels[level];
-        prepared->levels[level] = alignment::BuildLevelModel(
-            {Floats(picture)}, 0, picture < alignment::kSaturated, level,
-            alignment::kPyramidBorder, ChoiceAt(level), MotionAt(level));
+        prepared->levels[level] =
+            alignment::BuildLevelModel({Floats(picture)}, 0, picture < alignment::kSaturated, level,
+                                       alignment::kPyramidBorder, ChoiceAt(level), MotionAt(level));
     }
     prepared->fine = FineModel(reference, levels.fine < alignment::kSaturated);
     const cv::Mat& judged = levels.levels[kJudgeLevel];
-    prepared->judge = alignment::BuildLevelModel({Floats(judged)}, 0,
-                                                 judged < alignment::kSaturated, kJudgeLevel,
-                                                 alignment::kPyramidBorder, {1, 1, 1 << 20},
-                                                 Motion::Similarity);
+    prepared->judge =
+        alignment::BuildLevelModel({Floats(judged)}, 0, judged < alignment::kSaturated, kJudgeLevel,
+                                   alignment::kPyramidBorder, {1, 1, 1 << 20}, Motion::Similarity);
     prepared_ = std::move(prepared);
 }
 
@@ -190,8 +189,7 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
     // a mirrored picture) does not.
     const alignment::Agreement broad =
         alignment::Judge(prepared.judge, levels.levels[kJudgeLevel], warp);
-    const alignment::Agreement detailed =
-        alignment::Judge(prepared.fine, levels.fine, warp, blur);
+    const alignment::Agreement detailed = alignment::Judge(prepared.fine, levels.fine, warp, blur);
     offset.agreeing = detailed.share;
     offset.confidence =
         std::clamp(std::min(broad.weakest, detailed.weakest) * detailed.share, 0.0, 1.0);

@@ -39,10 +39,10 @@ struct AlignmentOffset {
 inline constexpr double kAlignmentMinConfidence = 0.5;
 
 // The measuring range.
-inline constexpr double kAlignmentRangeX = 80.0;     // pixels, either way
-inline constexpr double kAlignmentRangeY = 60.0;     // pixels, either way
-inline constexpr double kAlignmentRangeAngle = 4.0;  // degrees, either way
-inline constexpr double kAlignmentRangeScale = 0.04; // 1 - 4 % .. 1 + 4 %
+inline constexpr double kAlignmentRangeX = 80.0;      // pixels, either way
+inline constexpr double kAlignmentRangeY = 60.0;      // pixels, either way
+inline constexpr double kAlignmentRangeAngle = 4.0;   // degrees, either way
+inline constexpr double kAlignmentRangeScale = 0.04;  // 1 - 4 % .. 1 + 4 %
 
 namespace alignment {
 struct Prepared;

@@ -50,8 +50,14 @@ std::vector<cv::Point2f> ChoosePoints(const cv::Mat& gx, const cv::Mat& gy, cons
 void AddDescent(Motion motion, double gx, double gy, cv::Point2d u, std::vector<float>& out) {
     const double radial = gx * u.x + gy * u.y;
     // Homography adds (c, d) for [[1 + a + c, -b + d, tx], [b + d, 1 + a - c, ty], [p, q, 1]].
-    const double row[8] = {gx,           gy,           radial, -gx * u.y + gy * u.x,
-                           -radial * u.x, -radial * u.y, gx * u.x - gy * u.y, gx * u.y + gy * u.x};
+    const double row[8] = {gx,
+                           gy,
+                           radial,
+                           -gx * u.y + gy * u.x,
+                           -radial * u.x,
+                           -radial * u.y,
+                           gx * u.x - gy * u.y,
+                           gx * u.y + gy * u.x};
     out.insert(out.end(), row, row + ParameterCount(motion));
 }
 

@@ -203,8 +203,15 @@ cv::Matx33d StepWarp(Motion motion, const double* p) {
     const int count = ParameterCount(motion);
     double q[kMaxParameters] = {};
     std::copy(p, p + count, q);
-    return {1.0 + q[2] + q[6], -q[3] + q[7], q[0], q[3] + q[7], 1.0 + q[2] - q[6], q[1],
-            q[4],              q[5],         1.0};
+    return {1.0 + q[2] + q[6],
+            -q[3] + q[7],
+            q[0],
+            q[3] + q[7],
+            1.0 + q[2] - q[6],
+            q[1],
+            q[4],
+            q[5],
+            1.0};
 }
 
 // The largest move of a picture corner under the step, level pixels.

@@ -95,7 +95,6 @@ struct Agreement {
     double outside = 0.0;  // of all points, those outside the live picture
     double clipped = 0.0;  // of the points inside, those on clipped pixels
 };
-Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp,
-                double blur = 0.0);
+Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, double blur = 0.0);
 
 }  // namespace alignment
