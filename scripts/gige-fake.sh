@@ -75,3 +75,15 @@ gige_control() {
     grep -q ' = ' <<<"$output" || { echo "$output" >&2; return 1; }
     sed 's/ min:.*$//' <<<"$output"
 }
+
+# gige_user_prefix: prints the command words that run what follows them as an ordinary account,
+# as a technician runs Vantrel: root receives GigE Vision streams through a packet socket, an
+# ordinary account through a plain socket whose buffer must hold the stream. As the real root
+# that account is nobody; inside a user namespace (a run started by an ordinary account) the
+# command runs as that account already, and nothing is printed.
+gige_user_prefix() {
+    if [ "$(id -u)" -eq 0 ] && awk '$1 == 0 && $2 == 0 { found = 1 } END { exit !found }' \
+        /proc/self/uid_map; then
+        echo "setpriv --reuid=65534 --regid=65534 --clear-groups --"
+    fi
+}
