@@ -3,11 +3,17 @@
 // (VANTREL_CAMERA and VANTREL_CAMERA_SERIALS choose them) and polls each started position every
 // 2 ms for SECONDS, counting the frames it hands out that it had not handed out before. A camera
 // at 20 frames a second leaves 50 ms between frames, so no complete frame goes uncounted.
-//
-// Usage: gige_frames MODULE_FOLDER [SECONDS]
 // Prints one line a position: "RR 19.98" (frames a second).
+//
+// With --ticks it makes, every 110 ms, the module calls of the program's frame tick instead
+// (FrameGrapped and the buffer of both positions, then the six read-outs) and prints the longest
+// time one tick spent in the module and the longest gap between the starts of two ticks, in ms:
+// what a camera that dies meanwhile costs the program's window.
+//
+// Usage: gige_frames MODULE_FOLDER [SECONDS] [--ticks]
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +37,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const double seconds = argc > 2 ? std::atof(argv[2]) : 10.0;
+    const bool ticks = argc > 3 && std::string(argv[3]) == "--ticks";
     const std::string path = std::string(argv[1]) + "/QxCamLinkDLLDALSA.so";
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
@@ -53,6 +60,43 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int slots[2] = {kSlotRightSide, kSlotRightTop};
+    if (ticks) {
+        const auto grabbed = Resolve<decltype(&QxCamLink_GetFeatureValueINT)>(
+            module, "QxCamLink_GetFeatureValueINT");
+        const auto readout = Resolve<decltype(&QxCamLink_GetFeatureValueFLOAT)>(
+            module, "QxCamLink_GetFeatureValueFLOAT");
+        using Clock = std::chrono::steady_clock;
+        double longestTick = 0;
+        double longestGap = 0;
+        const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+        auto previous = Clock::now();
+        for (auto next = previous; next < end; next += std::chrono::milliseconds(110)) {
+            std::this_thread::sleep_until(next);
+            const auto begin = Clock::now();
+            for (const int slot : slots) {
+                int32_t ready = 0;
+                grabbed("FrameGrapped", slot, &ready);
+                buffer(slot);
+            }
+            float value = 0;
+            for (const int slot : slots) {
+                for (const char* name : {"Gain", "ExposureTime", "Temperature"}) {
+                    readout(name, slot, &value);
+                }
+            }
+            const auto done = Clock::now();
+            longestTick =
+                std::max(longestTick, std::chrono::duration<double, std::milli>(done - begin).count());
+            longestGap = std::max(
+                longestGap, std::chrono::duration<double, std::milli>(begin - previous).count());
+            previous = begin;
+            // A tick that ran late delays the next one, as the program's timer does.
+            if (done > next) next = done;
+        }
+        release();
+        std::printf("longest tick %.1f ms, longest gap %.1f ms\n", longestTick, longestGap);
+        return 0;
+    }
     const char* names[2] = {"RR", "RT"};
     const uint8_t* last[2] = {nullptr, nullptr};
     int frames[2] = {0, 0};

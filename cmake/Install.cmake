@@ -37,6 +37,8 @@ install(FILES res/io.github.vantrel.Vantrel.desktop DESTINATION share/applicatio
 install(FILES res/io.github.vantrel.Vantrel.metainfo.xml DESTINATION share/metainfo)
 # USB3 Vision cameras for the local user (udev looks in lib/udev/rules.d below /usr and /usr/local).
 install(FILES res/udev/70-vantrel-usb3vision.rules DESTINATION lib/udev/rules.d)
+# GigE Vision streams for an ordinary account: a socket buffer cap that holds a frame.
+install(FILES res/sysctl/60-vantrel-gige.conf DESTINATION lib/sysctl.d)
 foreach(size 16 32 48)
     install(FILES res/icons/vantrel-${size}.png
         DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME vantrel.png)
