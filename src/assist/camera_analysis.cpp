@@ -42,6 +42,7 @@ CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, cv::P
     CameraReading reading;
     reading.offset = meter.Measure(live);
     reading.sharpness = MeasureSharpness(live, focus);
+    reading.overExposed = FocusWindowOverExposed(live, focus);
     IplImage header = cvIplImage(live);
     reading.focusFit = FitFocusWindow(&header, cvPoint(focus.x, focus.y));
     return reading;

@@ -12,7 +12,8 @@ namespace assist {
 
 struct CameraReading {
     AlignmentOffset offset;            // not measured without a reference
-    double sharpness = 0.0;            // NaN when the focus window is empty
+    double sharpness = 0.0;            // NaN when the focus window is empty or over-exposed
+    bool overExposed = false;          // more than half of the focus window is clipped
     std::optional<FocusFit> focusFit;  // the histogram fit; empty when its solve failed
 };
 

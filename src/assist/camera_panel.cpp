@@ -37,6 +37,20 @@ private:
     std::function<void()>& onDoubleClick_;
 };
 
+// Why the offset could not be measured, in the window's language.
+const char* RefusalText(const Texts& texts, AlignmentFailure failure) {
+    switch (failure) {
+        case AlignmentFailure::OverExposed:
+            return texts.overExposed;
+        case AlignmentFailure::TooDark:
+            return texts.tooDark;
+        case AlignmentFailure::OutOfRange:
+            return texts.outOfRange;
+        default:
+            return texts.noMatch;
+    }
+}
+
 }  // namespace
 
 CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
@@ -100,15 +114,16 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
 
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(1);
-    const char* names[4] = {texts.horizontal, texts.vertical, texts.rotation, texts.confidence};
-    const char* keys[4] = {"horizontal", "vertical", "rotation", "confidence"};
-    for (int line = 0; line < 4; ++line) {
+    const char* names[5] = {texts.horizontal, texts.vertical, texts.rotation, texts.distance,
+                            texts.confidence};
+    const char* keys[5] = {"horizontal", "vertical", "rotation", "distance", "confidence"};
+    for (int line = 0; line < 5; ++line) {
         grid->addWidget(new QLabel(Tr(names[line]), this), line, 0);
         values_[line] = NamedLabel(name + QLatin1Char('.') + QLatin1String(keys[line]), this);
         values_[line]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         values_[line]->setMinimumWidth(64);
         grid->addWidget(values_[line], line, 1);
-        if (line < 3) {
+        if (line < 4) {
             directions_[line] = NamedLabel(
                 name + QLatin1Char('.') + QLatin1String(keys[line]) + QStringLiteral(".direction"),
                 this);
@@ -163,9 +178,14 @@ void CameraPanel::ShowReading(const CameraReading& reading, bool hasReference,
             offset.measured && !WithinTolerance(kAxes[i], OffsetAlong(offset, kAxes[i]));
         directions_[i]->setStyleSheet(off ? QStringLiteral("color: #b35900;") : QString());
     }
-    values_[3]->setText(ConfidenceText(offset));
+    values_[3]->setText(ScaleText(offset));
+    directions_[3]->setText(DistanceText(offset, korean_));
+    const bool far = offset.measured && std::abs(offset.scale - 1.0) > kScaleTolerance;
+    directions_[3]->setStyleSheet(far ? QStringLiteral("color: #b35900;") : QString());
+    values_[4]->setText(ConfidenceText(offset));
     if (!offset.measured) {
-        verdict_->setText(Tr(hasReference ? texts_.noMatch : texts_.noReference));
+        verdict_->setText(
+            Tr(hasReference ? RefusalText(texts_, offset.failure) : texts_.noReference));
         verdict_->setStyleSheet(QStringLiteral("color: #c00000;"));
     } else if (IsAligned(offset)) {
         verdict_->setText(Tr(texts_.aligned));
@@ -174,7 +194,9 @@ void CameraPanel::ShowReading(const CameraReading& reading, bool hasReference,
         verdict_->setText(Tr(texts_.notAligned));
         verdict_->setStyleSheet(QStringLiteral("color: #b35900;"));
     }
-    sharpness_->setText(Tr(texts_.sharpness) + QLatin1Char(' ') + FigureText(reading.sharpness, 1));
+    sharpness_->setText(
+        Tr(texts_.sharpness) + QLatin1Char(' ') +
+        (reading.overExposed ? Tr(texts_.sharpnessClipped) : FigureText(reading.sharpness, 1)));
     focusValue_->setText(Tr(texts_.focusValue) + QLatin1Char(' ') +
                          (reading.focusFit ? QString::asprintf("%f", double{reading.focusFit->a})
                                            : QStringLiteral("-")));

@@ -56,8 +56,8 @@ private:
     QComboBox* reference_;
     QPushButton* keep_;
     QLabel* message_;
-    QLabel* values_[4];      // horizontal, vertical, rotation, confidence
-    QLabel* directions_[3];  // horizontal, vertical, rotation
+    QLabel* values_[5];      // horizontal, vertical, rotation, distance, confidence
+    QLabel* directions_[4];  // horizontal, vertical, rotation, distance
     QLabel* verdict_;
     QLabel* sharpness_;
     QLabel* best_;

@@ -21,7 +21,7 @@ bool WithinTolerance(Axis axis, double value) {
 }
 
 bool IsAligned(const AlignmentOffset& offset) {
-    if (!offset.measured) return false;
+    if (!offset.measured || std::abs(offset.scale - 1.0) > kScaleTolerance) return false;
     for (Axis axis : {Axis::Horizontal, Axis::Vertical, Axis::Rotation})
         if (!WithinTolerance(axis, OffsetAlong(offset, axis))) return false;
     return true;
@@ -83,6 +83,20 @@ QString DirectionText(const AlignmentOffset& offset, Axis axis, bool korean) {
 QString ConfidenceText(const AlignmentOffset& offset) {
     if (!offset.measured) return QStringLiteral("-");
     return QString::asprintf("%.0f %%", 100.0 * offset.confidence);
+}
+
+QString ScaleText(const AlignmentOffset& offset) {
+    if (!offset.measured) return QStringLiteral("-");
+    const double percent = std::round((offset.scale - 1.0) * 1000.0) / 10.0;
+    return percent == 0.0 ? QStringLiteral("0.0 %") : QString::asprintf("%+.1f %%", percent);
+}
+
+QString DistanceText(const AlignmentOffset& offset, bool korean) {
+    if (!offset.measured) return {};
+    if (std::abs(offset.scale - 1.0) <= kScaleTolerance)
+        return korean ? QStringLiteral("맞음") : QStringLiteral("OK");
+    if (offset.scale > 1.0) return korean ? QStringLiteral("뒤로") : QStringLiteral("move back");
+    return korean ? QStringLiteral("앞으로") : QStringLiteral("move closer");
 }
 
 QString FigureText(double value, int decimals) {

@@ -40,6 +40,16 @@ QString OffsetText(const AlignmentOffset& offset, Axis axis);
 QString DirectionText(const AlignmentOffset& offset, Axis axis, bool korean);
 /// "87 %", or "-" when not measured.
 QString ConfidenceText(const AlignmentOffset& offset);
+
+/// The distance counts as right while the live picture's scale is within this of the
+/// reference's.
+constexpr double kScaleTolerance = 0.005;
+/// The scale as shown: "+1.2 %" (the live picture shows things larger), "-" when not measured.
+QString ScaleText(const AlignmentOffset& offset);
+/// "move back" when the live picture shows things larger (the camera is nearer than the
+/// reference's), "move closer" when smaller, "OK" within kScaleTolerance; empty when not
+/// measured.
+QString DistanceText(const AlignmentOffset& offset, bool korean);
 /// A figure with the given decimals, or "-" when it is not a number.
 QString FigureText(double value, int decimals);
 

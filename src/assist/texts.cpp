@@ -19,6 +19,13 @@ const Texts kKorean = {
     .aligned = "정렬됨",
     .notAligned = "정렬 필요",
     .noMatch = "측정 불가: 렌즈 캡, 장면, 기준 이미지를 확인하세요.",
+    .distance = "거리",
+    .overExposed = "측정 불가: 영상이 너무 밝습니다(과노출). 노출이나 게인을 낮추세요.",
+    .tooDark = "측정 불가: 영상이 너무 어둡습니다. 노출이나 게인을 높이거나 렌즈 캡을 확인하세요.",
+    .outOfRange =
+        "측정 범위 밖: 라이브 영상이 기준 이미지와 대략 겹치도록 카메라를 먼저 "
+        "돌리세요.",
+    .sharpnessClipped = "과노출",
     .noPicture = "이 카메라의 영상이 없습니다.",
     .noReference = "기준 이미지가 없습니다.",
     .sharpness = "선명도",
@@ -72,6 +79,13 @@ const Texts kEnglish = {
     .aligned = "ALIGNED",
     .notAligned = "NOT ALIGNED",
     .noMatch = "No match: check the lens cap, the scene and the reference.",
+    .distance = "Distance",
+    .overExposed = "Over-exposed: too much of the picture is white. Lower the exposure or gain.",
+    .tooDark = "Too dark: raise the exposure or gain, or check the lens cap.",
+    .outOfRange =
+        "Beyond the measuring range: first turn the camera until the live picture "
+        "roughly covers the reference.",
+    .sharpnessClipped = "over-exposed",
     .noPicture = "No picture from this camera.",
     .noReference = "No reference picture.",
     .sharpness = "Sharpness",

@@ -23,6 +23,11 @@ struct Texts {
     const char* aligned;
     const char* notAligned;
     const char* noMatch;
+    const char* distance;
+    const char* overExposed;
+    const char* tooDark;
+    const char* outOfRange;
+    const char* sharpnessClipped;
     const char* noPicture;
     const char* noReference;
     const char* sharpness;

@@ -48,7 +48,7 @@ constexpr double kMostClipped = 0.5;
 constexpr int kDarkest = 12;
 // A picture that agrees this well but lies beyond the measuring range is the right scene, out
 // of range; below it, it is another scene.
-constexpr double kRangeConfidence = 0.35;
+constexpr double kRangeConfidence = 0.6;
 
 bool IsFrame(const cv::Mat& picture) {
     return picture.type() == CV_8UC1 && picture.cols == alignment::kWidth &&
@@ -124,10 +124,15 @@ bool WithinRange(const alignment::WarpReading& reading) {
            std::abs(reading.scale - 1.0) <= kAlignmentRangeScale;
 }
 
-AlignmentFailure FailureOf(alignment::FitFailure failure, const alignment::Warp& warp) {
-    if (!WithinRange(alignment::Read(warp))) return AlignmentFailure::OutOfRange;
+// Why a fit that failed gives no numbers. A fit that ran beyond the measuring range followed
+// the right scene there only if the pictures agree where it stopped.
+AlignmentFailure FailureOf(alignment::FitFailure failure, const alignment::Warp& warp,
+                           const alignment::LevelModel& judge, const cv::Mat& judged) {
     if (failure == alignment::FitFailure::Clipped) return AlignmentFailure::OverExposed;
-    return AlignmentFailure::NoMatch;
+    if (WithinRange(alignment::Read(warp))) return AlignmentFailure::NoMatch;
+    const alignment::Agreement agreement = alignment::Judge(judge, judged, warp);
+    return agreement.weakest * agreement.share >= kRangeConfidence ? AlignmentFailure::OutOfRange
+                                                                   : AlignmentFailure::NoMatch;
 }
 
 }  // namespace
@@ -172,7 +177,8 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
         const alignment::RefineResult result = alignment::Refine(
             prepared.levels[level], levels.levels[level], warp, blur, 12, level > 1 ? 0.02 : 0.01);
         if (!result.ok()) {
-            offset.failure = FailureOf(result.failure, warp);
+            offset.failure =
+                FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);
             return offset;
         }
     }
@@ -180,7 +186,8 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
     const alignment::RefineResult result =
         alignment::Refine(prepared.fine, levels.fine, warp, blur, 15, 0.002);
     if (!result.ok()) {
-        offset.failure = FailureOf(result.failure, warp);
+        offset.failure =
+            FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);
         return offset;
     }
 
@@ -194,9 +201,7 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
     offset.confidence =
         std::clamp(std::min(broad.weakest, detailed.weakest) * detailed.share, 0.0, 1.0);
     const alignment::WarpReading reading = alignment::Read(warp);
-    if (detailed.clipped > kMostClipped) {
-        offset.failure = AlignmentFailure::OverExposed;
-    } else if (!WithinRange(reading)) {
+    if (!WithinRange(reading)) {
         offset.failure = offset.confidence >= kRangeConfidence ? AlignmentFailure::OutOfRange
                                                                : AlignmentFailure::NoMatch;
     } else if (offset.confidence < kAlignmentMinConfidence) {

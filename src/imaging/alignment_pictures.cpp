@@ -36,17 +36,14 @@ PictureLevels BuildLevels(const cv::Mat& picture) {
     cv::minMaxLoc(picture, nullptr, &brightest);
     if (brightest < kSaturated) return result;
 
-    // Mark what each form's filters saw of a clipped pixel: the fine blur's kernel, and the
-    // pyramid's 5 x 5 kernel at each level down (2 (2^l - 1) pixels of the picture in all).
-    // Marking grows bright shapes, so the search, which compares shapes, keeps the unmarked
-    // coarsest level.
-    result.coarsest = result.coarsest.clone();
+    // Mark what the filters of the fine picture and of the first level saw of a clipped pixel:
+    // the fine blur's kernel, and the pyramid's 5 x 5 kernel (2 pixels of the picture). The
+    // coarser levels, whose filters reach farther, stay unmarked: there a tenth of the picture
+    // clipped and spread would leave little, and they need only bring the fine fit within its
+    // reach, their robust weights setting aside what clipping changed.
     const cv::Mat clipped = picture >= kSaturated;
     result.fine.setTo(255, Spread(clipped, FineBorder(), 0));
-    for (int level = 1; level < kLevels; ++level) {
-        const int reach = 2 * ((1 << level) - 1);
-        result.levels[level].setTo(255, Spread(clipped, reach, level));
-    }
+    result.levels[1].setTo(255, Spread(clipped, 2, 1));
     return result;
 }
 

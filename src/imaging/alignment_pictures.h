@@ -1,6 +1,7 @@
 // The forms of a picture the measurement works on: a pyramid for the coarse levels and, for the
 // finest step, the full picture blurred a little. Clipped pixels carry no shape information, so
-// every pixel that depends on one is marked as saturated at every level, where the fit skips it.
+// every pixel of the fine picture and of the first level that depends on one is marked as
+// saturated, where the fit skips it.
 #pragma once
 
 #include <array>
@@ -24,8 +25,8 @@ int FineBorder();
 
 struct PictureLevels {
     cv::Mat fine;                         // 8-bit, full size, blurred by kFineBlur, marked
-    std::array<cv::Mat, kLevels> levels;  // 8-bit, marked; levels[0] is the picture itself
-    cv::Mat coarsest;                     // levels[kLevels - 1] before marking, for the search
+    std::array<cv::Mat, kLevels> levels;  // 8-bit; levels[0] is the picture itself, [1] marked
+    cv::Mat coarsest;                     // levels[kLevels - 1], for the search
 };
 
 // picture: 640 x 480 8-bit, left untouched.

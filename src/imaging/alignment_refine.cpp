@@ -345,7 +345,6 @@ struct Moments {
 // picture is about 1.5; three pyramid levels down, where pictures are judged, below 0.1.
 constexpr double kFlat = 1.0;
 constexpr double kAgrees = 3.0;
-constexpr double kChangedRegion = 0.5;
 constexpr double kMostChanged = 0.35;
 
 }  // namespace
@@ -371,42 +370,42 @@ Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, 
     // than the fit's weights, so that what changed counts against the agreement.
     const double spread = Spread(samples, residuals);
     const double scale = LevelScale(model.level);
-    constexpr int kRegions = kRegionsX * kRegionsY;
-    std::array<Moments, kRegions> regions, agreeingIn;
+    // A coarse level holds few pixels: half as many regions each way.
+    const int across = model.level >= 2 ? kRegionsX / 2 : kRegionsX;
+    const int down = model.level >= 2 ? kRegionsY / 2 : kRegionsY;
+    std::array<Moments, kRegionsX * kRegionsY> regions, agreeingIn;
     Moments all;
     int agreeing = 0;
     for (size_t i = 0; i < samples.state.size(); ++i) {
         if (samples.state[i] != kUsable) continue;
-        const int rx = std::min(kRegionsX - 1,
-                                static_cast<int>(model.points[i].x * kRegionsX / (kWidth * scale)));
-        const int ry = std::min(
-            kRegionsY - 1, static_cast<int>(model.points[i].y * kRegionsY / (kHeight * scale)));
+        const int rx =
+            std::min(across - 1, static_cast<int>(model.points[i].x * across / (kWidth * scale)));
+        const int ry =
+            std::min(down - 1, static_cast<int>(model.points[i].y * down / (kHeight * scale)));
         const double value = light.Normalised(samples.live[i], model.units[i]);
         all.Add(reference.Value(i), samples.live[i]);
-        regions[ry * kRegionsX + rx].Add(reference.Value(i), value);
+        regions[ry * across + rx].Add(reference.Value(i), value);
         if (std::abs(residuals[i]) > kAgrees * spread) continue;
         ++agreeing;
-        agreeingIn[ry * kRegionsX + rx].Add(reference.Value(i), value);
+        agreeingIn[ry * across + rx].Add(reference.Value(i), value);
     }
     agreement.share = agreeing / static_cast<double>(samples.usable);
     // A flat live picture matches nothing.
     if (all.VarianceL() < kFlat) return agreement;
-    // Regions without shapes of their own, or mostly outside the live picture, say nothing. A
-    // region that does not match as a whole counts as changed; what changed may cover up to
-    // kMostChanged of the points. The others are judged on their agreeing points.
-    double weakest = 1.0, changed = 0.0;
+    // Regions without shapes of their own, or mostly outside the live picture, say nothing; so
+    // do those mostly changed, the points that do not agree being kMostChanged at most. The
+    // others are judged on their agreeing points.
+    double weakest = agreement.share >= 1.0 - kMostChanged ? 1.0 : 0.0;
     int judged = 0;
-    for (int r = 0; r < kRegions; ++r) {
-        if (regions[r].n < 30 || regions[r].VarianceR() < kFlat) continue;
-        if (regions[r].Correlation() < kChangedRegion || agreeingIn[r].n < 15) {
-            changed += regions[r].n;
+    for (int r = 0; r < across * down; ++r) {
+        if (agreeingIn[r].n < 15 || agreeingIn[r].n * 2 < regions[r].n ||
+            agreeingIn[r].VarianceR() < kFlat)
             continue;
-        }
         weakest = std::min(weakest, agreeingIn[r].Correlation());
         ++judged;
     }
-    if (changed > kMostChanged * samples.usable) weakest = 0.0;
-    agreement.weakest = judged >= kMinRegions ? weakest : 0.0;
+    agreement.weakest =
+        judged * kRegionsX * kRegionsY >= kMinRegions * across * down ? weakest : 0.0;
     return agreement;
 }
 

@@ -84,8 +84,8 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
                     int maxIterations, double stopShift);
 
 // How well the live picture agrees with the model under warp. The picture is cut into
-// kRegionsX x kRegionsY regions; within each, the points whose residual the robust weights
-// keep are compared by zero-mean normalised correlation.
+// kRegionsX x kRegionsY regions (half as many each way on a coarse level); within each, the points
+// whose residual the robust weights keep are compared by zero-mean normalised correlation.
 inline constexpr int kRegionsX = 8;
 inline constexpr int kRegionsY = 6;
 inline constexpr int kMinRegions = 8;

@@ -16,14 +16,24 @@ namespace {
 
 constexpr int kIsolated = cv::BORDER_REPLICATE | cv::BORDER_ISOLATED;
 
+cv::Mat WindowOf(const cv::Mat& frame, cv::Point point) {
+    const CvRect rect = FocusWindowRect(cvPoint(point.x, point.y));
+    if (rect.width == 0) return {};
+    return frame(cv::Rect(rect.x, rect.y, rect.width, rect.height));
+}
+
 // Standard deviation of the sensor noise in a window, grey levels: the median response to a
 // mask that cancels planes and smooth shading (Immerkaer's), which edges reach in few pixels.
-double NoiseSigma(const cv::Mat& window) {
+// Only where usable is set.
+double NoiseSigma(const cv::Mat& window, const cv::Mat& usable) {
     const cv::Mat mask = (cv::Mat_<float>(3, 3) << 1, -2, 1, -2, 4, -2, 1, -2, 1);
     cv::Mat response;
     cv::filter2D(window, response, CV_32F, mask, {-1, -1}, 0.0, kIsolated);
-    std::vector<float> magnitudes(response.begin<float>(), response.end<float>());
-    for (float& m : magnitudes) m = std::abs(m);
+    std::vector<float> magnitudes;
+    for (int y = 0; y < response.rows; ++y)
+        for (int x = 0; x < response.cols; ++x)
+            if (usable.at<uchar>(y, x)) magnitudes.push_back(std::abs(response.at<float>(y, x)));
+    if (magnitudes.empty()) return 0.0;
     const auto middle = magnitudes.begin() + magnitudes.size() / 2;
     std::nth_element(magnitudes.begin(), middle, magnitudes.end());
     // Median of |N(0, 36 sigma^2)| is 0.6745 * 6 sigma.
@@ -32,17 +42,31 @@ double NoiseSigma(const cv::Mat& window) {
 
 }  // namespace
 
+bool FocusWindowOverExposed(const cv::Mat& frame, cv::Point point) {
+    const cv::Mat window = WindowOf(frame, point);
+    if (window.empty()) return false;
+    return 2 * cv::countNonZero(window >= kSharpnessClipped) > static_cast<int>(window.total());
+}
+
 double MeasureSharpness(const cv::Mat& frame, cv::Point point) {
-    const CvRect rect = FocusWindowRect(cvPoint(point.x, point.y));
-    if (rect.width == 0) return std::numeric_limits<double>::quiet_NaN();
-    const cv::Mat window = frame(cv::Rect(rect.x, rect.y, rect.width, rect.height));
+    const cv::Mat window = WindowOf(frame, point);
+    if (window.empty() || FocusWindowOverExposed(frame, point))
+        return std::numeric_limits<double>::quiet_NaN();
+    const cv::Mat clipped = window >= kSharpnessClipped;
+    // The 3 x 3 filters see a clipped pixel from its neighbours too.
+    cv::Mat near;
+    cv::dilate(clipped, near, cv::Mat(), {-1, -1}, 1, kIsolated);
+    const cv::Mat usable = near == 0;
+    const double count = cv::countNonZero(usable);
+    if (count == 0) return std::numeric_limits<double>::quiet_NaN();
 
     cv::Mat gx, gy;
     cv::Sobel(window, gx, CV_32F, 1, 0, 3, 1.0, 0.0, kIsolated);
     cv::Sobel(window, gy, CV_32F, 0, 1, 3, 1.0, 0.0, kIsolated);
-    const double energy = (gx.dot(gx) + gy.dot(gy)) / static_cast<double>(window.total());
+    cv::Mat energyMap = gx.mul(gx) + gy.mul(gy);
+    const double energy = cv::sum(energyMap.setTo(0.0f, near))[0] / count;
     // Noise of deviation sigma adds 24 sigma^2 to the Sobel energy (12 per direction).
-    const double sigma = NoiseSigma(window);
-    const double mean = std::max(cv::mean(window)[0], 1.0);
+    const double sigma = NoiseSigma(window, usable);
+    const double mean = std::max(cv::mean(window, clipped == 0)[0], 1.0);
     return std::max(energy - 24.0 * sigma * sigma, 0.0) / (mean * mean);
 }

@@ -178,7 +178,8 @@ TEST_F(AssistantTest, BlackFrameGivesDashesNotNumbers) {
         EXPECT_EQ(Text(name), QStringLiteral("-")) << name;
     EXPECT_EQ(Text("side.horizontal.direction"), QString());
     EXPECT_EQ(Text("side.verdict"),
-              QString::fromUtf8("측정 불가: 렌즈 캡, 장면, 기준 이미지를 확인하세요."));
+              QString::fromUtf8("측정 불가: 영상이 너무 어둡습니다. 노출이나 게인을 높이거나 렌즈 캡을 "
+                                "확인하세요."));
     EXPECT_EQ(Text("status"), QString::fromUtf8("측정 중"));
     // The copy is taken before the overlays: the centre guide would put edges into the focus
     // window of a black picture.

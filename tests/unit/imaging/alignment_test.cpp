@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <opencv2/imgproc.hpp>
 #include <span>
 
 #include "imaging/sharpness.h"
@@ -148,12 +149,34 @@ TEST(Sharpness, RisesAsThePictureSharpensWhateverTheBrightness) {
             softer = sharpness;
         }
     }
+    // Brighter, up to where the panel starts to clip.
     const Shot middle{{}, 1.3f, 1.0f, 1.0f};
     const double nominal = MeasureSharpness(Live(2, middle), {262, 176});
-    const double exposed = MeasureSharpness(Live(2, {{}, 1.3f, 2.0f, 1.0f}), {262, 176});
-    const double amplified = MeasureSharpness(Live(2, {{}, 1.3f, 2.0f, 2.0f}), {262, 176});
+    const double exposed = MeasureSharpness(Live(2, {{}, 1.3f, 1.4f, 1.0f}), {262, 176});
+    const double amplified = MeasureSharpness(Live(2, {{}, 1.3f, 1.4f, 2.0f}), {262, 176});
     EXPECT_NEAR(exposed / nominal, 1.0, 0.15);
     EXPECT_NEAR(amplified / nominal, 1.0, 0.15);
+}
+
+// Clipped pixels carry no edge: a clipped third of the focus square (a lamp's reflection) leaves
+// the figure of the rest about as it was, where counting its border as an edge would multiply
+// it; more than half clipped gives no figure but over-exposed.
+TEST(Sharpness, LeavesClippedPixelsOut) {
+    // A texture alike all over, as of gravel.
+    const cv::Point point(200, 300);
+    cv::Mat grain(sim::kHeight, sim::kWidth, CV_32F), frame;
+    cv::randn(grain, 0.0, 40.0);
+    cv::GaussianBlur(grain, grain, {}, 1.5);
+    grain.convertTo(frame, CV_8U, 1.0, 80.0);
+    const double plain = MeasureSharpness(frame, point);
+    cv::Mat glare = frame.clone();
+    glare(cv::Rect(160, 260, 80, 27)).setTo(255);
+    EXPECT_FALSE(FocusWindowOverExposed(glare, point));
+    EXPECT_NEAR(MeasureSharpness(glare, point) / plain, 1.0, 0.15);
+    glare(cv::Rect(160, 260, 80, 44)).setTo(255);
+    EXPECT_TRUE(FocusWindowOverExposed(glare, point));
+    EXPECT_TRUE(std::isnan(MeasureSharpness(glare, point)));
+    EXPECT_FALSE(FocusWindowOverExposed(frame, point));
 }
 
 // The window is the focus measure's: columns max(x - 40, 0) up to but not including
