@@ -20,11 +20,12 @@ for file in usr/bin/vantrel usr/lib/vantrel/vantrel usr/lib/vantrel/QxCamDetecte
     usr/lib/vantrel/QxCamLinkDLLDALSA.so usr/lib/vantrel/QxCamLinkDLLVW.so \
     usr/lib/vantrel/QxCamLinkDLLHV.so usr/lib/vantrel/PalveroToolLangEng.so \
     usr/share/applications/io.github.vantrel.Vantrel.desktop \
-    usr/share/icons/hicolor/48x48/apps/vantrel.png usr/lib/udev/rules.d/70-vantrel-usb3vision.rules; do
+    usr/share/icons/hicolor/48x48/apps/vantrel.png \
+    usr/lib/udev/rules.d/70-vantrel-usb3vision.rules; do
     [ -e "$scratch/root/$file" ] || { echo "missing $file"; exit 1; }
 done
 
-# lintian reports no error and no warning, but one overridden with its reason: a comment opens
+# lintian reports no error and no warning, except ones overridden with a reason: a comment opens
 # every block of override lines.
 overrides="$scratch/root/usr/share/lintian/overrides/vantrel"
 if [ -e "$overrides" ]; then
