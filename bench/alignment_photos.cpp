@@ -47,6 +47,7 @@ const Condition kConditions[] = {
 
 struct Tally {
     int cases = 0, refused = 0, inGoal = 0, inTwice = 0, wrongSign = 0;
+    int lightlyClipped = 0, lightlyRefused = 0;  // pictures at most 10 % clipped
     double worstShift = 0, worstAngle = 0, worstScale = 0;
     std::vector<double> shiftErrors;
 
@@ -106,9 +107,9 @@ AlignmentOffset Timed(const AlignmentMeter& meter, const cv::Mat& live) {
 
 void Accuracy(const std::vector<bench::Photo>& photos, int poses, const char* only) {
     std::printf(
-        "| lens | condition | pose | cases | refused | in goal | in 2x goal | wrong "
-        "sign | median px | worst px | worst deg | worst scale %% |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+        "| lens | condition | pose | cases | refused | refused of those ≤ 10 %% clipped | in goal "
+        "| in 2x goal | wrong sign | median px | worst px | worst deg | worst scale %% |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const double degrees : {60.0, 30.0}) {
         const double focal = 320.0 / std::tan(degrees / 2.0 * M_PI / 180.0);
         for (const Condition& condition : kConditions) {
@@ -128,6 +129,10 @@ void Accuracy(const std::vector<bench::Photo>& photos, int poses, const char* on
                             condition.nuisance, other, random);
                         const AlignmentOffset offset = Timed(meter, live);
                         tally.Add(pose, offset, far);
+                        if (cv::countNonZero(live >= 250) <= 0.1 * live.total()) {
+                            ++tally.lightlyClipped;
+                            tally.lightlyRefused += !offset.measured;
+                        }
                         if (std::getenv("VANTREL_VERBOSE") &&
                             (!offset.measured || std::abs(offset.dx - pose.dx) > 0.3 ||
                              std::abs(offset.dy - pose.dy) > 0.3))
@@ -142,11 +147,12 @@ void Accuracy(const std::vector<bench::Photo>& photos, int poses, const char* on
                     }
                 }
                 std::printf(
-                    "| %.0f° | %s | %s | %d | %d | %d | %d | %d | %.3f | %.3f | %.3f | "
+                    "| %.0f° | %s | %s | %d | %d | %d of %d | %d | %d | %d | %.3f | %.3f | %.3f | "
                     "%.2f |\n",
                     degrees, condition.name, far ? "far" : "near", tally.cases, tally.refused,
-                    tally.inGoal, tally.inTwice, tally.wrongSign, tally.Median(), tally.worstShift,
-                    tally.worstAngle, 100.0 * tally.worstScale);
+                    tally.lightlyRefused, tally.lightlyClipped, tally.inGoal, tally.inTwice,
+                    tally.wrongSign, tally.Median(), tally.worstShift, tally.worstAngle,
+                    100.0 * tally.worstScale);
                 std::fflush(stdout);
             }
         }
