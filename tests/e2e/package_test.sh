@@ -21,7 +21,7 @@ for file in usr/bin/vantrel usr/lib/vantrel/vantrel usr/lib/vantrel/QxCamDetecte
     usr/lib/vantrel/QxCamLinkDLLHV.so usr/lib/vantrel/PalveroToolLangEng.so \
     usr/share/applications/io.github.vantrel.Vantrel.desktop \
     usr/share/icons/hicolor/48x48/apps/vantrel.png \
-    usr/lib/udev/rules.d/70-vantrel-usb3vision.rules; do
+    usr/lib/udev/rules.d/70-vantrel-usb3vision.rules usr/lib/sysctl.d/60-vantrel-gige.conf; do
     [ -e "$scratch/root/$file" ] || { echo "missing $file"; exit 1; }
 done
 
