@@ -4,8 +4,9 @@
 #   start, a few seconds of frames, the focus tool on, a click in a live window that moves the
 #   focus marker, Save Image (the snapshots land in OUTDIR), Show Sample, the Alignment Assistant
 #   from the window menu, and stop.
-# The simulated cameras are mounted off their reference (VANTREL_SIM_POSE) unless the caller
-# sets a pose of its own, so that the assistant has something to show.
+# The simulated cameras are turned off their reference, the top one 1 % nearer
+# (VANTREL_SIM_POSE), unless the caller sets a pose of its own, so that the assistant has
+# something to show.
 # Usage: tour.sh BUILD_DIR OUTDIR
 set -euo pipefail
 BUILD_DIR=$(cd "$1" && pwd)
@@ -42,7 +43,7 @@ changed() {
 }
 
 cd "$OUTDIR"
-VANTREL_CAMERA=${VANTREL_CAMERA:-sim-dalsa} VANTREL_SIM_POSE=${VANTREL_SIM_POSE-RR=12,-5,1.5;RT=0,3,-0.4} \
+VANTREL_CAMERA=${VANTREL_CAMERA:-sim-dalsa} VANTREL_SIM_POSE=${VANTREL_SIM_POSE-RR=12,-5,1.5;RT=0,3,-0.4,1} \
     "$BUILD_DIR/bin/vantrel" >"$OUTDIR/vantrel.out" 2>&1 &
 pid=$!
 dialog=$(x11_wait_window '^Vantrel \(') || fail "the dialog did not appear"
