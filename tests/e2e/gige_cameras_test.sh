@@ -71,7 +71,8 @@ features=(PixelFormat Width Height OffsetX OffsetY BinningHorizontal BinningVert
 read_features() { arv-tool-0.8 -a 127.0.0.1 control "${features[@]}" 2>&1 | sed 's/ min:.*$//'; }
 
 # NAME | DESCRIPTION | STATE another program left (features to write, "hold" for a program that
-# keeps the control channel) | EXPECTED: "live", "live:NOTICE" (a message after Start) or
+# keeps the control channel, "no stream" for a camera whose stream never arrives) | EXPECTED:
+# "live", "live:NOTICE" (a message after Start), "says:MESSAGE" (during live view) or
 # "fails:REASON" (after "Cannot start Camera").
 cases=(
     "older names|stock||live"
@@ -90,17 +91,21 @@ cases=(
     "region and single frames|stock|Width=1000 Height=900 OffsetX=8 OffsetY=4 AcquisitionMode=SingleFrame ExposureTimeAbs=15000 GainRaw=2|live"
     "locked while acquiring, auto exposure on|locked|AcquisitionStart|live"
     "held by another program|stock|hold|fails:is in use by another program"
+    "stream that never arrives|stock|no stream|says:answers, but no picture arrives. Check that the firewall"
 )
 
 run_case() {
     local name=$1 description=$2 state=$3 expected=$4 shot dialog before after status=0
     shot="$artefacts/$(tr ' ' '-' <<<"$name").png"
-    gige_fake_start 127.0.0.1 GV01 -g "$descriptions/$description.xml"
+    local loss=()
+    # The fake drops every stream packet, as a firewall would.
+    [ "$state" != "no stream" ] || loss=(-r 1000)
+    gige_fake_start 127.0.0.1 GV01 -g "$descriptions/$description.xml" "${loss[@]}"
     if [ "$state" = hold ]; then
         arv-camera-test-0.8 -n Aravis-Fake-GV01 >/dev/null 2>&1 &
         holder=$!
         sleep 2
-    elif [ -n "$state" ]; then
+    elif [ -n "$state" ] && [ "$state" != "no stream" ]; then
         # shellcheck disable=SC2086
         arv-tool-0.8 -a 127.0.0.1 control $state >/dev/null
     fi
@@ -127,6 +132,10 @@ run_case() {
                 x11_answer_message_box || true
             fi
             check "$name: live pictures arrive" until_true 10 shows_picture "$side"
+            ;;
+        says:*)
+            check "$name: says '${expected#says:}'" until_true 15 said "${expected#says:}"
+            x11_answer_message_box || true
             ;;
         fails:*)
             check "$name: says why it cannot start" until_true 15 said "${expected#fails:}"

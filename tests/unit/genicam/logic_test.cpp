@@ -190,5 +190,17 @@ TEST(Values, RoundSaturateAndClampToTheCamerasBounds) {
     EXPECT_EQ(NearestAccepted(-DBL_MAX, {kMin, kMax, 1}), kMin);
 }
 
+TEST(Values, CarryAGainOverOnlyWhereTheUnitsConvertFaithfully) {
+    EXPECT_NEAR(*ConvertGain(6.0, GainUnit::kDecibel, GainUnit::kFactor), 1.9953, 1e-4);
+    EXPECT_NEAR(*ConvertGain(2.0, GainUnit::kFactor, GainUnit::kDecibel), 6.0206, 1e-4);
+    EXPECT_EQ(ConvertGain(3.0, GainUnit::kSteps, GainUnit::kSteps), 3.0);
+    EXPECT_EQ(ConvertGain(3.5, GainUnit::kDecibel, GainUnit::kDecibel), 3.5);
+    // Raw steps mean something else on every model; a factor of 0 has no decibels.
+    EXPECT_EQ(ConvertGain(3.0, GainUnit::kSteps, GainUnit::kDecibel), std::nullopt);
+    EXPECT_EQ(ConvertGain(3.0, GainUnit::kDecibel, GainUnit::kSteps), std::nullopt);
+    EXPECT_EQ(ConvertGain(0.0, GainUnit::kFactor, GainUnit::kDecibel), std::nullopt);
+    EXPECT_EQ(ConvertGain(3.0, GainUnit::kNone, GainUnit::kDecibel), std::nullopt);
+}
+
 }  // namespace
 }  // namespace vantrel::genicam
