@@ -36,7 +36,7 @@ struct AlignmentOffset {
 };
 
 // Below this confidence a measurement gives no numbers.
-inline constexpr double kAlignmentMinConfidence = 0.5;
+inline constexpr double kAlignmentMinConfidence = 0.65;
 
 // The measuring range.
 inline constexpr double kAlignmentRangeX = 80.0;      // pixels, either way
