@@ -8,7 +8,10 @@
 #      map, with the simulated cameras and with the fixed camera module;
 #   4. the time from launch to the dialog on screen, with the simulated cameras;
 #   5. the bandwidth and CPU of the live view with a GigE Vision camera streaming at 200 frames a
-#      second (bench/gige_bandwidth.sh, in a private network namespace).
+#      second (bench/gige_bandwidth.sh, in a private network namespace);
+#   6. the complete frames a second that reach an ordinary account and root from GigE Vision
+#      cameras at 20 frames a second, and the longest frame tick when one dies
+#      (bench/gige_frames.sh, in a private network namespace).
 # Prints a summary; raw figures stay in BUILD_DIR/bench/results/.
 #
 # Usage: scripts/bench.sh [BUILD_DIR]
@@ -202,3 +205,7 @@ echo
 # ---- 5. a GigE Vision camera at its own rate ---------------------------------------------------
 echo "5. A GigE Vision camera streaming at 200 frames a second (Aravis's fake camera)"
 bash bench/gige_bandwidth.sh "$BUILD_DIR"
+
+# ---- 6. GigE Vision frames for an ordinary account -------------------------------------------
+echo "6. GigE Vision cameras at 20 frames a second, as an ordinary account and as root"
+bash bench/gige_frames.sh "$BUILD_DIR"
