@@ -150,9 +150,11 @@ constexpr double kTukey = 4.685;
 
 // The residuals' spread: 1.4826 times their median absolute value, at least kNoiseFloor.
 double Spread(const Samples& samples, const std::vector<float>& residuals) {
+    // Every fourth point of a large set tells the median as well.
+    const size_t stride = residuals.size() > 2000 ? 4 : 1;
     std::vector<float> magnitudes;
-    magnitudes.reserve(residuals.size());
-    for (size_t i = 0; i < residuals.size(); ++i)
+    magnitudes.reserve(residuals.size() / stride + 1);
+    for (size_t i = 0; i < residuals.size(); i += stride)
         if (samples.state[i] == kUsable) magnitudes.push_back(std::abs(residuals[i]));
     if (magnitudes.empty()) return kNoiseFloor;
     const auto middle = magnitudes.begin() + magnitudes.size() / 2;
@@ -214,15 +216,14 @@ cv::Matx33d StepWarp(Motion motion, const double* p) {
             1.0};
 }
 
-// The largest move of a picture corner under the step, level pixels.
-double CornerMove(const cv::Matx33d& step, double perUnit) {
-    double largest = 0.0;
-    for (const cv::Point2d u : {cv::Point2d(-1, -0.75), cv::Point2d(1, -0.75),
-                                cv::Point2d(-1, 0.75), cv::Point2d(1, 0.75)}) {
-        const cv::Point2d moved = Warp{step}.ApplyUnit(u);
-        largest = std::max(largest, cv::norm(moved - u) * perUnit);
-    }
-    return largest;
+// How far the step moves what is read off the warp, level pixels: the centre, and the turn and
+// scale half way to the picture's edge. The perspective, which the pictures may fix only
+// loosely, is left out: it would keep a well-converged fit going.
+double ReadingMove(const cv::Matx33d& step, double perUnit) {
+    const double scale = (step(0, 0) + step(1, 1)) / 2.0 - 1.0;
+    const double turn = (step(1, 0) - step(0, 1)) / 2.0;
+    return (std::hypot(step(0, 2), step(1, 2)) + 0.5 * (std::abs(scale) + std::abs(turn))) *
+           perUnit;
 }
 
 // A camera turned about its lens, its picture then scaled and turned about the centre, moves
@@ -266,11 +267,11 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
     const double perUnit = kUnit * LevelScale(model.level);
     Samples samples;
     std::vector<float> weights(model.points.size(), 1.0f), residuals;
+    Light light;
     for (; result.iterations < maxIterations; ++result.iterations) {
         SampleMoved(model, live, warp, samples);
         if ((result.failure = Shortage(model, samples)) != FitFailure::None) return result;
         const Blend reference(model, blur);
-        Light light;
         const bool lit = result.iterations == 0
                              ? SettleLight(model, reference, samples, weights, light, residuals)
                              : FitLight(model, reference, samples, weights, light);
@@ -311,7 +312,7 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
         warp.h *= 1.0 / warp.h(2, 2);
         if (fitBlur)
             blur = std::clamp(blur + std::clamp(step[parameters], -1.0, 1.0), 0.0, lastStep);
-        if (CornerMove(stepWarp, perUnit) < stopShift) {
+        if (ReadingMove(stepWarp, perUnit) < stopShift) {
             ++result.iterations;
             break;
         }

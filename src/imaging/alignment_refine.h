@@ -78,8 +78,8 @@ struct RefineResult {
 
 // Improves warp and, for a model of several steps, blur (a position between steps,
 // 0 .. steps - 1) on live, the 8-bit live picture at model.level, clipped pixels marked 255.
-// Stops after maxIterations or when an iteration moves no corner by more than stopShift level
-// pixels.
+// Stops after maxIterations or when an iteration moves the centre, and the picture half way to
+// its edge by the turn and scale, by less than stopShift level pixels.
 RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, double& blur,
                     int maxIterations, double stopShift);
 
