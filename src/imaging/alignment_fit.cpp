@@ -1,0 +1,154 @@
+#include "imaging/alignment_fit.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "imaging/alignment_pictures.h"
+
+namespace alignment::fit {
+namespace {
+
+// Bilinear sample of an 8-bit picture: outside within border pixels of its edges, where filters
+// saw the edge instead of the scene; clipped where one of the four neighbours is.
+inline uint8_t Sample(const cv::Mat& picture, int border, double x, double y, float& value) {
+    if (!(x >= border && y >= border && x < picture.cols - 1 - border &&
+          y < picture.rows - 1 - border))
+        return kOutside;
+    const int x0 = static_cast<int>(x);
+    const int y0 = static_cast<int>(y);
+    const float fx = static_cast<float>(x - x0);
+    const float fy = static_cast<float>(y - y0);
+    const uchar* top = picture.ptr<uchar>(y0) + x0;
+    const uchar* bottom = top + picture.step[0];
+    if (std::max({top[0], top[1], bottom[0], bottom[1]}) >= kSaturated) return kClipped;
+    const float upper = top[0] + fx * (top[1] - top[0]);
+    const float lower = bottom[0] + fx * (bottom[1] - bottom[0]);
+    value = upper + fy * (lower - upper);
+    return kUsable;
+}
+
+}  // namespace
+
+void SampleMoved(const LevelModel& model, const cv::Mat& live, const Warp& warp, Samples& out) {
+    const double perUnit = kUnit * LevelScale(model.level);
+    const cv::Point2d centre = kCentre * LevelScale(model.level);
+    const size_t count = model.points.size();
+    out.live.resize(count);
+    out.state.resize(count);
+    out.outside = out.clipped = out.usable = 0;
+    const cv::Matx33d& h = warp.h;
+    for (size_t i = 0; i < count; ++i) {
+        const cv::Point2f u = model.units[i];
+        const double w = h(2, 0) * u.x + h(2, 1) * u.y + h(2, 2);
+        const double x = (h(0, 0) * u.x + h(0, 1) * u.y + h(0, 2)) / w * perUnit + centre.x;
+        const double y = (h(1, 0) * u.x + h(1, 1) * u.y + h(1, 2)) / w * perUnit + centre.y;
+        const uint8_t state =
+            w > 0.0 ? Sample(live, model.border, x, y, out.live[i]) : uint8_t{kOutside};
+        out.state[i] = state;
+        out.outside += state == kOutside;
+        out.clipped += state == kClipped;
+        out.usable += state == kUsable;
+    }
+}
+
+// Solves the weighted least squares of the light over the first `terms` columns of its rows
+// and the black level; false when the gain is not positive all over the picture.
+bool SolveLight(const cv::Matx<double, 5, 5>& sums, const cv::Vec<double, 5>& rhs, int terms,
+                Light& light) {
+    cv::Matx<double, 5, 5> normal = sums;
+    cv::Vec<double, 5> right = rhs;
+    for (int a = terms; a < 4; ++a) {
+        for (int b = 0; b < 5; ++b) normal(a, b) = normal(b, a) = 0.0;
+        normal(a, a) = 1.0;
+        right[a] = 0.0;
+    }
+    cv::Vec<double, 5> c;
+    if (!cv::solve(normal, right, c, cv::DECOMP_CHOLESKY)) return false;
+    for (int a = 0; a < 5; ++a) light.c[a] = c[a];
+    for (const cv::Point2f corner : {cv::Point2f(-1, -0.75f), cv::Point2f(1, -0.75f),
+                                     cv::Point2f(-1, 0.75f), cv::Point2f(1, 0.75f)})
+        if (!(light.Gain(corner) > 1e-3)) return false;
+    return light.Gain({0, 0}) > 1e-3;
+}
+
+bool FitLight(const LevelModel& model, const Blend& reference, const Samples& samples,
+              const std::vector<float>& weights, Light& light, bool even) {
+    cv::Matx<double, 5, 5> normal = cv::Matx<double, 5, 5>::zeros();
+    cv::Vec<double, 5> rhs;
+    double sum = 0.0, mean = 0.0, square = 0.0;
+    for (size_t i = 0; i < samples.state.size(); ++i) {
+        if (samples.state[i] != kUsable || weights[i] <= 0.0f) continue;
+        const auto row = Light::Row(reference.Value(i), model.units[i]);
+        const double w = weights[i];
+        for (int a = 0; a < 5; ++a) {
+            rhs[a] += w * row[a] * samples.live[i];
+            for (int b = a; b < 5; ++b) normal(a, b) += w * row[a] * row[b];
+        }
+        sum += w;
+        mean += w * samples.live[i];
+        square += w * samples.live[i] * samples.live[i];
+    }
+    for (int a = 0; a < 5; ++a)
+        for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
+    // A flat live picture (black, white, lens cap) has nothing to fit.
+    if (sum <= 0.0 || square / sum - (mean / sum) * (mean / sum) < 1e-3) return false;
+    // Where the uneven light cannot be told apart from what changed, one gain for all.
+    return (!even && SolveLight(normal, rhs, 4, light)) || SolveLight(normal, rhs, 1, light);
+}
+
+// Tukey's biweight of each usable point's residual; the residuals' spread comes from their
+// median absolute deviation, never below kNoiseFloor grey levels.
+constexpr double kTukey = 4.685;
+
+// The residuals' spread: 1.4826 times their median absolute value, at least kNoiseFloor.
+double Spread(const Samples& samples, const std::vector<float>& residuals) {
+    // Every fourth point of a large set tells the median as well.
+    const size_t stride = residuals.size() > 2000 ? 4 : 1;
+    std::vector<float> magnitudes;
+    magnitudes.reserve(residuals.size() / stride + 1);
+    for (size_t i = 0; i < residuals.size(); i += stride)
+        if (samples.state[i] == kUsable) magnitudes.push_back(std::abs(residuals[i]));
+    if (magnitudes.empty()) return kNoiseFloor;
+    const auto middle = magnitudes.begin() + magnitudes.size() / 2;
+    std::nth_element(magnitudes.begin(), middle, magnitudes.end());
+    return std::max(1.4826 * *middle, kNoiseFloor);
+}
+
+void RobustWeights(const Samples& samples, const std::vector<float>& residuals,
+                   std::vector<float>& weights) {
+    const double limit = kTukey * Spread(samples, residuals);
+    weights.assign(residuals.size(), 0.0f);
+    for (size_t i = 0; i < residuals.size(); ++i) {
+        if (samples.state[i] != kUsable) continue;
+        const double t = residuals[i] / limit;
+        weights[i] = t * t < 1.0 ? static_cast<float>((1.0 - t * t) * (1.0 - t * t)) : 0.0f;
+    }
+}
+
+// Residuals of the usable points in the reference's grey levels.
+void Residuals(const LevelModel& model, const Blend& reference, const Samples& samples,
+               const Light& light, std::vector<float>& residuals) {
+    residuals.assign(samples.state.size(), 0.0f);
+    for (size_t i = 0; i < samples.state.size(); ++i)
+        if (samples.state[i] == kUsable)
+            residuals[i] = static_cast<float>(light.Normalised(samples.live[i], model.units[i]) -
+                                              reference.Value(i));
+}
+
+// The light and the weights from nothing: a few rounds of least absolute deviations with one
+// gain for all, which a quarter of the picture changed cannot lead astray, then the full light
+// with Tukey's weights. False for a flat live picture.
+bool SettleLight(const LevelModel& model, const Blend& reference, const Samples& samples,
+                 std::vector<float>& weights, Light& light, std::vector<float>& residuals) {
+    weights.assign(model.points.size(), 1.0f);
+    for (int round = 0; round < 4; ++round) {
+        if (!FitLight(model, reference, samples, weights, light, round < 3)) return false;
+        Residuals(model, reference, samples, light, residuals);
+        if (round == 3) break;
+        for (size_t i = 0; i < residuals.size(); ++i)
+            weights[i] = 1.0f / std::max(std::abs(residuals[i]), 1.0f);
+    }
+    RobustWeights(samples, residuals, weights);
+    return true;
+}
+}  // namespace alignment::fit
