@@ -238,7 +238,7 @@ void AssistantWindow::ShowLarge(int panel, const cv::Mat& live) {
                                            cv::Size(kFrameWidth, kFrameHeight), FocusPoint());
     large_->setPixmap(QPixmap::fromImage(ToImage(picture)));
     if (opening) {
-        large_->setWindowTitle(Tr(TextsFor(korean_).largeTitle).arg(panels_[panel]->title()));
+        large_->setWindowTitle(Tr(TextsFor(korean_).largeTitle).arg(panels_[panel]->Title()));
         large_->show();
         large_->raise();
     }

@@ -57,11 +57,18 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     : QGroupBox(parent), korean_(korean), texts_(TextsFor(korean)) {
     const Texts& texts = texts_;
     setObjectName(name);
-    // The picture on the left, the verdict and the figures on the right, the reference choice
-    // and its message across both.
+    // The camera's name with the verdict beside it on top, then the picture on the left and the
+    // figures on the right, then the reference choice and its message across both.
     auto* panel = new QVBoxLayout(this);
     panel->setContentsMargins(6, 4, 6, 4);
     panel->setSpacing(4);
+    auto* header = new QHBoxLayout;
+    title_ = NamedLabel(name + QStringLiteral(".title"), this);
+    QFont bold = title_->font();
+    bold.setBold(true);
+    title_->setFont(bold);
+    header->addWidget(title_);
+    panel->addLayout(header);
     auto* row = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
@@ -77,10 +84,9 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     left->addStretch(1);
     verdict_ = NamedLabel(name + QStringLiteral(".verdict"), this);
     verdict_->setWordWrap(true);
-    QFont bold = verdict_->font();
-    bold.setBold(true);
     verdict_->setFont(bold);
-    right->addWidget(verdict_);
+    header->addSpacing(12);
+    header->addWidget(verdict_, 1);
 
     auto* referenceRow = new QHBoxLayout;
     auto* referenceLabel = new QLabel(Tr(texts.reference), this);
@@ -113,7 +119,7 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     panel->addWidget(message_);
 
     auto* grid = new QGridLayout;
-    grid->setVerticalSpacing(1);
+    grid->setVerticalSpacing(0);
     const char* names[5] = {texts.horizontal, texts.vertical, texts.rotation, texts.distance,
                             texts.confidence};
     const char* keys[5] = {"horizontal", "vertical", "rotation", "distance", "confidence"};
@@ -141,20 +147,28 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     sharpnessRow->addWidget(best_);
     sharpnessRow->addStretch(1);
     right->addLayout(sharpnessRow);
-    focusValue_ = NamedLabel(name + QStringLiteral(".focusValue"), this);
-    right->addWidget(focusValue_);
-
     plot_ = new FocusPlot(this);
     right->addWidget(plot_, 1);
+    // Under the plot: its span, and the live window's figure beside it.
+    auto* underPlot = new QHBoxLayout;
+    underPlot->addWidget(new QLabel(Tr(texts.plotSpan), this));
+    underPlot->addStretch(1);
+    focusValue_ = NamedLabel(name + QStringLiteral(".focusValue"), this);
+    underPlot->addWidget(focusValue_);
+    right->addLayout(underPlot);
 }
 
 void CameraPanel::SetPosition(CameraSlot slot, const QStringList& references, int chosen) {
-    setTitle(
+    title_->setText(
         QStringLiteral("%1 (%2)").arg(Tr(IsTopCamera(slot) ? texts_.topCamera : texts_.sideCamera),
                                       QLatin1String(PositionName(slot))));
     reference_->clear();
     reference_->addItems(references);
     reference_->setCurrentIndex(chosen);
+}
+
+QString CameraPanel::Title() const {
+    return title_->text();
 }
 
 void CameraPanel::SetReferenceMessage(const QString& message, bool error) {
@@ -215,7 +229,7 @@ void CameraPanel::ShowWithout(const QString& reason, const QImage& picture) {
 void CameraPanel::ShowFocusHistory(const std::deque<FocusPlot::Sample>& samples, double best,
                                    double now) {
     ShowBest(best);
-    plot_->Show(samples, best, now, Tr(texts_.plotSpan));
+    plot_->Show(samples, best, now);
 }
 
 void CameraPanel::ShowBest(double best) {

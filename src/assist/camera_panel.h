@@ -35,6 +35,8 @@ public:
     void ShowWithout(const QString& reason, const QImage& picture);
     void ShowFocusHistory(const std::deque<FocusPlot::Sample>& samples, double best, double now);
 
+    /// The camera's name and position, "Side camera (RR)".
+    QString Title() const;
     QComboBox* ReferenceBox() const { return reference_; }
     QPushButton* KeepButton() const { return keep_; }
     /// Called with the index of the reference picked, also when the same one is picked again.
@@ -52,6 +54,7 @@ private:
 
     const bool korean_;
     const Texts& texts_;
+    QLabel* title_;
     QLabel* picture_;
     QComboBox* reference_;
     QPushButton* keep_;

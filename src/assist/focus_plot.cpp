@@ -23,16 +23,14 @@ struct Range {
 }  // namespace
 
 FocusPlot::FocusPlot(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(200, 44);
+    setMinimumSize(200, 2 * fontMetrics().height() + 6);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-void FocusPlot::Show(const std::deque<Sample>& samples, double best, double now,
-                     const QString& span) {
+void FocusPlot::Show(const std::deque<Sample>& samples, double best, double now) {
     samples_ = samples;
     best_ = best;
     now_ = now;
-    span_ = span;
     update();
 }
 
@@ -56,15 +54,11 @@ void FocusPlot::paintEvent(QPaintEvent*) {
         highText = QString::number(range.high, 'f', 1);
     }
 
-    // The scale's figures on the left, the caption under the plot: nothing is drawn over them.
+    // The scale's figures on the left of the plot: nothing is drawn over them.
     const int scaleWidth =
         std::max(metrics.horizontalAdvance(lowText), metrics.horizontalAdvance(highText)) + 6;
-    const QRect caption(scaleWidth, height() - metrics.height() - 1, width() - scaleWidth,
-                        metrics.height());
-    const QRectF frame = QRectF(scaleWidth, 0.5, width() - scaleWidth - 0.5,
-                                caption.top() - 1.5);
+    const QRectF frame = QRectF(scaleWidth, 0.5, width() - scaleWidth - 0.5, height() - 1.0);
     painter.setPen(palette().text().color());
-    painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, span_);
     painter.drawText(QRect(0, 0, scaleWidth - 4, metrics.height()), Qt::AlignRight | Qt::AlignTop,
                      highText);
     painter.drawText(QRect(0, static_cast<int>(frame.bottom()) - metrics.height(), scaleWidth - 4,

@@ -15,9 +15,9 @@ public:
         double seconds;  // since the window opened
         double value;
     };
-    /// Sets what the plot shows: the samples (oldest first), the best value (NaN for none), the
-    /// time now and the label of the span.
-    void Show(const std::deque<Sample>& samples, double best, double now, const QString& span);
+    /// Sets what the plot shows: the samples (oldest first), the best value (NaN for none) and
+    /// the time now. The plot has a tick every ten seconds; its span is said beside it.
+    void Show(const std::deque<Sample>& samples, double best, double now);
 
     static constexpr double kSpanSeconds = 60.0;
     /// Samples further apart than this are not joined: there was no picture between them.
@@ -30,7 +30,6 @@ private:
     std::deque<Sample> samples_;
     double best_ = 0.0;
     double now_ = 0.0;
-    QString span_;
 };
 
 }  // namespace assist

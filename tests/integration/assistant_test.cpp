@@ -114,11 +114,9 @@ TEST_F(AssistantTest, MenuItemAboveAboutOpensOneWindowAndEscapeClosesIt) {
     EXPECT_EQ(AssistantWindows().size(), 1u);
 
     // The window follows the handedness chosen while idle.
-    auto* side = AssistantWindows()[0]->findChild<QGroupBox*>(QStringLiteral("side"));
-    ASSERT_NE(side, nullptr);
-    EXPECT_EQ(side->title(), QString::fromUtf8("Side 카메라 (RR)"));
+    EXPECT_EQ(Text("side.title"), QString::fromUtf8("Side 카메라 (RR)"));
     Click(IDC_BTN_LEFT_HANDED);
-    EXPECT_EQ(side->title(), QString::fromUtf8("Side 카메라 (LL)"));
+    EXPECT_EQ(Text("side.title"), QString::fromUtf8("Side 카메라 (LL)"));
 
     QTest::keyClick(AssistantWindows()[0], Qt::Key_Escape);
     EXPECT_FALSE(first->IsOpen());
