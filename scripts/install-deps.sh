@@ -11,6 +11,7 @@ packages=(
     # with util-linux)
     iproute2 util-linux
     lintian appstream man-db go-md2man  # the package's checks; the manual pages' Markdown to roff
+    prometheus prometheus-node-exporter curl jq time  # the unattended check: tests and bench
     opencv-doc  # real photographs for the alignment tests and bench/alignment_photos (tests only)
 )
 

@@ -20,13 +20,6 @@ bool WithinTolerance(Axis axis, double value) {
     return std::abs(value) <= (axis == Axis::Rotation ? kAngleTolerance : kShiftTolerancePx);
 }
 
-bool IsAligned(const AlignmentOffset& offset) {
-    if (!offset.measured || std::abs(offset.scale - 1.0) > kScaleTolerance) return false;
-    for (Axis axis : {Axis::Horizontal, Axis::Vertical, Axis::Rotation})
-        if (!WithinTolerance(axis, OffsetAlong(offset, axis))) return false;
-    return true;
-}
-
 AlignmentOffset ShownOffset(const AlignmentOffset& measured, const AlignmentOffset& before) {
     if (!measured.measured) return measured;
     AlignmentOffset shown = measured;

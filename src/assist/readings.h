@@ -5,20 +5,20 @@
 #include <QString>
 
 #include "imaging/alignment.h"
+#include "imaging/tolerances.h"
 
 namespace assist {
 
-/// A camera counts as aligned when every offset lies within these.
-constexpr double kShiftTolerancePx = 2.0;
-constexpr double kAngleTolerance = 0.3;  // degrees
+using alignment::kAngleTolerance;
+using alignment::kScaleTolerance;
+using alignment::kShiftTolerancePx;
 
 enum class Axis { Horizontal, Vertical, Rotation };
 
 /// The offset along one axis: dx and dy in pixels, the angle in degrees.
 double OffsetAlong(const AlignmentOffset& offset, Axis axis);
 bool WithinTolerance(Axis axis, double value);
-/// Measured, and within the tolerance on all three axes.
-bool IsAligned(const AlignmentOffset& offset);
+using alignment::IsAligned;
 
 /// The offset as the window shows it: each figure rounded to the decimals it is shown with
 /// (0.1 px, 0.01°), and kept at the figure shown before while the new value stays within three
@@ -41,9 +41,6 @@ QString DirectionText(const AlignmentOffset& offset, Axis axis, bool korean);
 /// "87 %", or "-" when not measured.
 QString ConfidenceText(const AlignmentOffset& offset);
 
-/// The distance counts as right while the live picture's scale is within this of the
-/// reference's.
-constexpr double kScaleTolerance = 0.005;
 /// The scale as shown: "+1.2 %" (the live picture shows things larger), "-" when not measured.
 QString ScaleText(const AlignmentOffset& offset);
 /// "move back" when the live picture shows things larger (the camera is nearer than the
