@@ -2,18 +2,17 @@
 // is handed, and what its read-outs say, against the call-log camera double.
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <cmath>
 #include <filesystem>
 #include <opencv2/imgproc.hpp>
 
 #include "assist/alignment_assistant.h"
+#include "assist/readings.h"
 #include "assist/window_placement.h"
 #include "dialog_fixture.h"
 #include "res/samples.h"
@@ -369,4 +368,32 @@ TEST_F(AssistantTest, WindowFitsBesideTheDialogOn1366x768WithTheLongestTexts) {
         }
         Close();
     }
+}
+
+// What the window shows of an offset hovering at the tolerance: the words always agree with the
+// figure beside them (whichever camera it is), and noise around a rounding edge does not make
+// the figure flicker.
+TEST(ShownOffset, WordsFollowTheFigureAndNoiseAtAnEdgeDoesNotFlicker) {
+    AlignmentOffset shown;
+    int changes = 0;
+    QString previous;
+    cv::RNG noise(7);
+    for (int step = 0; step < 400; ++step) {
+        AlignmentOffset measured;
+        measured.measured = true;
+        measured.confidence = 0.9;
+        // Noise of ±0.02 px around 2.05, then the same around 1.95 and 2.15.
+        const double centre = step < 200 ? 2.05 : step < 300 ? 1.95 : 2.15;
+        measured.dx = centre + noise.uniform(-0.02, 0.02);
+        shown = assist::ShownOffset(measured, shown);
+        const QString figure = assist::OffsetText(shown, assist::Axis::Horizontal);
+        const QString words = assist::DirectionText(shown, assist::Axis::Horizontal, false);
+        if (figure == "+2.0 px" || figure == "+1.9 px")
+            EXPECT_EQ(words, QStringLiteral("OK")) << figure.toStdString();
+        else
+            EXPECT_EQ(words, QStringLiteral("turn right")) << figure.toStdString();
+        if (step > 0 && figure != previous) ++changes;
+        previous = figure;
+    }
+    EXPECT_LE(changes, 2);  // at most once where the noise's centre moved
 }
