@@ -14,7 +14,7 @@ const char kUsage[] =
     "  --prometheus FILE        also write them to FILE in Prometheus's text format\n"
     "  --references DIR         the folder of reference pictures\n"
     "                           (default: $XDG_DATA_HOME/vantrel/references)\n"
-    "  --seconds N              take pictures for N seconds, 1 to 60 (default: 3)\n"
+    "  --seconds N              take pictures for N seconds, 1 to 60 (default: 2)\n"
     "  --help                   show this help and exit\n"
     "  --version                show the version and exit\n"
     "\n"

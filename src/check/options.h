@@ -12,7 +12,7 @@ struct Options {
     bool json = false;
     std::string prometheusFile;  // empty: none written
     std::string referenceFolder;
-    int seconds = 3;
+    int seconds = 2;
     bool help = false;
     bool version = false;
 };
