@@ -22,4 +22,8 @@ x11_start
 trap x11_stop EXIT
 echo "No display: touring Vantrel under Xvfb; screenshots go to $BUILD_DIR/tour/"
 rm -rf "$BUILD_DIR/tour"
+# The tour's window places and references stay with the tour, out of the user's settings.
+mkdir -p "$BUILD_DIR/tour"
+TOUR=$(cd "$BUILD_DIR/tour" && pwd)
+export XDG_CONFIG_HOME="$TOUR/config" XDG_DATA_HOME="$TOUR/data"
 scripts/tour.sh "$BUILD_DIR" "$BUILD_DIR/tour"
