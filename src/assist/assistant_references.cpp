@@ -30,7 +30,8 @@ void AssistantWindow::OfferReferences(int panel) {
     QStringList items;
     for (const measure::StoredReference& stored : store_.List(PositionName(slot))) {
         const QString date = QString::fromStdString(measure::LocalDateTime(stored.info.takenAt));
-        items << Tr(items.isEmpty() ? texts.installationReference : texts.earlierReference).arg(date);
+        items
+            << Tr(items.isEmpty() ? texts.installationReference : texts.earlierReference).arg(date);
         reference.offered.push_back({ReferenceKind::Installation, stored.picturePath});
     }
     items << Tr(texts.builtInSample)
@@ -38,7 +39,8 @@ void AssistantWindow::OfferReferences(int panel) {
     reference.offered.push_back({ReferenceKind::Sample, {}});
     reference.offered.push_back({ReferenceKind::Snapshot, {}});
     if (!reference.file.empty()) {
-        items << Tr(texts.chosenFile).arg(QFileInfo(QString::fromStdString(reference.file)).fileName());
+        items << Tr(texts.chosenFile)
+                     .arg(QFileInfo(QString::fromStdString(reference.file)).fileName());
         reference.offered.push_back({ReferenceKind::File, reference.file});
     }
     items << Tr(texts.pictureFile);
@@ -157,8 +159,9 @@ void AssistantWindow::KeepReference(int panel) {
     const Texts& texts = TextsFor(korean_);
     reference.keepFailed = error != 0;
     if (error) {
-        reference.kept = Tr(texts.keepFailed)
-                             .arg(PathText(store_.Folder()), QString::fromLocal8Bit(std::strerror(error)));
+        reference.kept =
+            Tr(texts.keepFailed)
+                .arg(PathText(store_.Folder()), QString::fromLocal8Bit(std::strerror(error)));
     } else {
         reference.choice = {ReferenceKind::Installation, saved.picturePath};
         reference.chosenByUser = false;  // the newest reference is the default

@@ -205,10 +205,9 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
     live.shown = ShownOffset(reading.offset, live.shown);
     reading.offset = live.shown;
     RecordSharpness(live, now, reading.sharpness);
-    const cv::Mat picture =
-        OverlayPicture(live.frame, reference.loaded.picture,
-                       cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight),
-                       FocusPoint());
+    const cv::Mat picture = OverlayPicture(
+        live.frame, reference.loaded.picture,
+        cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), FocusPoint());
     panels_[panel]->ShowReading(reading, !reference.loaded.picture.empty(), ToImage(picture));
     panels_[panel]->ShowFocusHistory(live.history, live.best, now);
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, live.frame);
@@ -217,10 +216,9 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
 void AssistantWindow::ShowIdle(int panel, const QString& reason) {
     const CameraSlot slot = SlotOf(panel);
     live_[slot].shown = AlignmentOffset();
-    const cv::Mat picture =
-        OverlayPicture({}, references_[slot].loaded.picture,
-                       cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight),
-                       FocusPoint());
+    const cv::Mat picture = OverlayPicture(
+        {}, references_[slot].loaded.picture,
+        cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), FocusPoint());
     panels_[panel]->ShowWithout(reason, ToImage(picture));
     panels_[panel]->ShowFocusHistory(live_[slot].history, live_[slot].best, Seconds());
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, {});

@@ -54,10 +54,10 @@ private:
         bool chosenByUser = false;
         bool prepared = false;
         LoadedReference loaded;
-        AlignmentMeter meter;  // without a reference while none could be read
+        AlignmentMeter meter;                  // without a reference while none could be read
         std::vector<ReferenceChoice> offered;  // the entries of the choice, in order
-        std::string file;       // the picture file picked last, offered again
-        QString kept;           // said after Keep as reference
+        std::string file;                      // the picture file picked last, offered again
+        QString kept;                          // said after Keep as reference
         bool keepFailed = false;
     };
     // The newest picture of a camera and what the window showed of it.

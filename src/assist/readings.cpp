@@ -29,8 +29,9 @@ AlignmentOffset ShownOffset(const AlignmentOffset& measured, const AlignmentOffs
         const double previous = OffsetAlong(before, axis);
         const bool keep = before.measured && std::abs(value - previous) < 0.75 / unit;
         const double figure = keep ? previous : std::round(value * unit) / unit;
-        (axis == Axis::Horizontal ? shown.dx : axis == Axis::Vertical ? shown.dy : shown.angle) =
-            figure;
+        (axis == Axis::Horizontal ? shown.dx
+         : axis == Axis::Vertical ? shown.dy
+                                  : shown.angle) = figure;
     }
     return shown;
 }

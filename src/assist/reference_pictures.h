@@ -27,12 +27,12 @@ struct FileStamp {
 FileStamp StampOf(const std::string& path);
 
 struct LoadedReference {
-    cv::Mat picture;     // 640 x 480 CV_8UC1; empty on failure
-    QString error;       // why it failed, in the UI language; empty on success
-    QString note;        // something to know about a picture that serves (turned grey)
-    std::string serial;  // the camera's serial for an installation reference, when known
-    std::string watched; // the file whose changes call for reading it again, or ""
-    FileStamp stamp;     // of that file when it was read
+    cv::Mat picture;      // 640 x 480 CV_8UC1; empty on failure
+    QString error;        // why it failed, in the UI language; empty on success
+    QString note;         // something to know about a picture that serves (turned grey)
+    std::string serial;   // the camera's serial for an installation reference, when known
+    std::string watched;  // the file whose changes call for reading it again, or ""
+    FileStamp stamp;      // of that file when it was read
 };
 
 /// The built-in sample picture of a position (640 x 480, CV_8UC1), a copy.

@@ -48,8 +48,9 @@ const Texts kKorean = {
     .fileFilter = "이미지 (*.png *.pgm)",
     .kept = "이 설비의 기준 이미지로 보관했습니다: %1",
     .keepFailed = "%1 폴더에 기준 이미지를 보관하지 못했습니다: %2",
-    .otherCamera = "이 기준 이미지는 카메라 %1(으)로 찍었지만 지금 카메라는 %2입니다. 카메라를 "
-                   "교체했다면 새 기준 이미지를 보관하세요.",
+    .otherCamera =
+        "이 기준 이미지는 카메라 %1(으)로 찍었지만 지금 카메라는 %2입니다. 카메라를 "
+        "교체했다면 새 기준 이미지를 보관하세요.",
     .fileMissing = "%1 파일이 없습니다.",
     .fileUnreadable = "%1 파일을 읽을 수 없습니다.",
     .fileNotPicture = "%1 파일은 PNG나 PGM 이미지가 아닙니다.",
@@ -108,8 +109,9 @@ const Texts kEnglish = {
     .fileFilter = "Pictures (*.png *.pgm)",
     .kept = "Kept as this installation's reference: %1",
     .keepFailed = "Could not keep the reference in %1: %2",
-    .otherCamera = "This reference was taken with camera %1, but this is camera %2. If the "
-                   "camera was replaced, keep a new reference.",
+    .otherCamera =
+        "This reference was taken with camera %1, but this is camera %2. If the "
+        "camera was replaced, keep a new reference.",
     .fileMissing = "No file %1.",
     .fileUnreadable = "%1 cannot be read.",
     .fileNotPicture = "%1 is not a PNG or PGM picture.",

@@ -15,37 +15,38 @@ constexpr const char* kPlaceKey = "AlignmentAssistant/position";
 }  // namespace
 
 QPoint PlaceBeside(const QRect& dialogFrame, const QSize& frameSize, const QRect& available) {
-    const int top = std::clamp(dialogFrame.top(), available.top(),
-                               std::max(available.top(), available.bottom() + 1 - frameSize.height()));
+    const int top =
+        std::clamp(dialogFrame.top(), available.top(),
+                   std::max(available.top(), available.bottom() + 1 - frameSize.height()));
     if (dialogFrame.right() + 1 + frameSize.width() <= available.right() + 1)
         return {dialogFrame.right() + 1, top};
     if (dialogFrame.left() - frameSize.width() >= available.left())
         return {dialogFrame.left() - frameSize.width(), top};
     if (dialogFrame.bottom() + 1 + frameSize.height() <= available.bottom() + 1) {
-        const int left = std::clamp(dialogFrame.left(), available.left(),
-                                    std::max(available.left(),
-                                             available.right() + 1 - frameSize.width()));
+        const int left =
+            std::clamp(dialogFrame.left(), available.left(),
+                       std::max(available.left(), available.right() + 1 - frameSize.width()));
         return {left, dialogFrame.bottom() + 1};
     }
-    const int left = std::max(available.left(),
-                              std::min(dialogFrame.right() + 1,
-                                       available.right() + 1 - frameSize.width()));
+    const int left =
+        std::max(available.left(),
+                 std::min(dialogFrame.right() + 1, available.right() + 1 - frameSize.width()));
     return {left, top};
 }
 
 std::optional<QPoint> SavedPlace(const QSize& frameSize) {
-    const QVariant saved =
-        QSettings(kOrganisation, kOrganisation).value(QLatin1String(kPlaceKey));
+    const QVariant saved = QSettings(kOrganisation, kOrganisation).value(QLatin1String(kPlaceKey));
     if (!saved.canConvert<QPoint>()) return std::nullopt;
     const QPoint place = saved.toPoint();
     // The title bar must be on a screen, or the window could not be moved back.
     const QScreen* screen = QGuiApplication::screenAt(place + QPoint(frameSize.width() / 2, 10));
     if (!screen) return std::nullopt;
     const QRect available = screen->availableGeometry();
-    return QPoint(std::clamp(place.x(), available.left(),
-                             std::max(available.left(), available.right() + 1 - frameSize.width())),
-                  std::clamp(place.y(), available.top(),
-                             std::max(available.top(), available.bottom() + 1 - frameSize.height())));
+    return QPoint(
+        std::clamp(place.x(), available.left(),
+                   std::max(available.left(), available.right() + 1 - frameSize.width())),
+        std::clamp(place.y(), available.top(),
+                   std::max(available.top(), available.bottom() + 1 - frameSize.height())));
 }
 
 void SavePlace(QPoint place) {

@@ -84,8 +84,7 @@ int SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-int WriteFileAtomically(const std::string& path, const void* data, size_t size,
-                        Existing existing) {
+int WriteFileAtomically(const std::string& path, const void* data, size_t size, Existing existing) {
     const size_t slash = path.rfind('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     if (base.empty()) return EINVAL;

@@ -17,13 +17,13 @@ constexpr std::int64_t kMaxPictureFileBytes = 16 << 20;
 
 enum class PictureProblem {
     kNone,
-    kMissing,        // no such file
-    kUnreadable,     // it could not be opened or read
-    kNotAPicture,    // neither PNG nor PGM
-    kMalformed,      // the header is broken or the file ends early
-    kWrongSize,      // not 640 x 480 (the header's figures are in PictureHeader)
-    kTooLarge,       // the file itself is larger than kMaxPictureFileBytes
-    kUnsupported,    // a PNG or PGM kind that is not read (e.g. 16-bit PGM)
+    kMissing,      // no such file
+    kUnreadable,   // it could not be opened or read
+    kNotAPicture,  // neither PNG nor PGM
+    kMalformed,    // the header is broken or the file ends early
+    kWrongSize,    // not 640 x 480 (the header's figures are in PictureHeader)
+    kTooLarge,     // the file itself is larger than kMaxPictureFileBytes
+    kUnsupported,  // a PNG or PGM kind that is not read (e.g. 16-bit PGM)
 };
 
 enum class PictureFormat { kUnknown, kPng, kPgm };

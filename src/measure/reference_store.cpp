@@ -119,8 +119,8 @@ int ReferenceStore::Save(const cv::Mat& picture, const ReferenceInfo& info,
         std::string name = info.position + "-" + FileStamp(info.takenAt);
         if (attempt > 1) name += "-" + std::to_string(attempt);
         StoredReference stored{folder_ + "/" + name + ".pgm", folder_ + "/" + name + ".txt", info};
-        int error = WriteFileAtomically(stored.picturePath, pixels.data(), pixels.size(),
-                                        Existing::kKeep);
+        int error =
+            WriteFileAtomically(stored.picturePath, pixels.data(), pixels.size(), Existing::kKeep);
         if (error == EEXIST) continue;
         if (error) return error;
         const std::string text = Sidecar(info, name + ".pgm");

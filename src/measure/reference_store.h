@@ -17,7 +17,7 @@ namespace measure {
 /// What is known of a reference besides its picture. Unknown texts are empty, unknown figures
 /// NaN.
 struct ReferenceInfo {
-    std::string position;     // "RR", "LL", "RT" or "LT"
+    std::string position;      // "RR", "LL", "RT" or "LT"
     std::int64_t takenAt = 0;  // seconds since 1970 (UTC)
     double exposure = std::nan("");
     double gain = std::nan("");

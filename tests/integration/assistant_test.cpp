@@ -62,7 +62,9 @@ protected:
         return windows.size() == 1 ? windows[0]->findChild<Widget*>(QLatin1String(name)) : nullptr;
     }
     // A message as it reads, without the break points put after each slash of a path.
-    static QString Plain(QString text) { return text.remove(QChar(0x200B)).replace(QChar(0xA0), ' '); }
+    static QString Plain(QString text) {
+        return text.remove(QChar(0x200B)).replace(QChar(0xA0), ' ');
+    }
     // Both cameras of the right-handed pair deliver picture.
     void SetFrames(const cv::Mat& side, const cv::Mat& top) {
         Double().SetFrame(0, side.data);
@@ -174,9 +176,10 @@ TEST_F(AssistantTest, BlackFrameGivesDashesNotNumbers) {
                              "top.horizontal", "top.confidence"})
         EXPECT_EQ(Text(name), QStringLiteral("-")) << name;
     EXPECT_EQ(Text("side.horizontal.direction"), QString());
-    EXPECT_EQ(Text("side.verdict"),
-              QString::fromUtf8("측정 불가: 영상이 너무 어둡습니다. 노출이나 게인을 높이거나 렌즈 캡을 "
-                                "확인하세요."));
+    EXPECT_EQ(
+        Text("side.verdict"),
+        QString::fromUtf8("측정 불가: 영상이 너무 어둡습니다. 노출이나 게인을 높이거나 렌즈 캡을 "
+                          "확인하세요."));
     EXPECT_EQ(Text("status"), QString::fromUtf8("측정 중"));
     // The copy is taken before the overlays: the centre guide would put edges into the focus
     // window of a black picture.
@@ -226,7 +229,8 @@ TEST_F(AssistantTest, SnapshotReferenceIsReadWhenPickedAndProblemsAreSaid) {
     dialog.Assistant()->Refresh();
     EXPECT_EQ(Text("side.message"), QString());
     EXPECT_EQ(Text("side.verdict"), QStringLiteral("ALIGNED"));
-    EXPECT_EQ(Plain(Text("top.message")), folder + QStringLiteral("/rt.png is 320 x 240, not 640 x 480."));
+    EXPECT_EQ(Plain(Text("top.message")),
+              folder + QStringLiteral("/rt.png is 320 x 240, not 640 x 480."));
     EXPECT_EQ(Text("top.horizontal"), QStringLiteral("-"));
     EXPECT_EQ(Text("top.verdict"), QStringLiteral("No reference picture."));
 
@@ -313,7 +317,9 @@ TEST_F(AssistantTest, WindowFitsBesideTheDialogOn1366x768WithTheLongestTexts) {
         Tick();
         dialog.Assistant()->Refresh();
         for (const char* name : {"side.verdict", "top.verdict"})
-            Find<QLabel>(name)->setText(QString::fromUtf8(english ? "No match: check the lens cap, the scene and the reference." : "측정 불가: 렌즈 캡, 장면, 기준 이미지를 확인하세요."));
+            Find<QLabel>(name)->setText(QString::fromUtf8(
+                english ? "No match: check the lens cap, the scene and the reference."
+                        : "측정 불가: 렌즈 캡, 장면, 기준 이미지를 확인하세요."));
         const auto fit = [&] {
             window->resize(window->sizeHint().width(), 0);
             const int needed = window->layout()->totalHeightForWidth(window->width());
@@ -323,11 +329,13 @@ TEST_F(AssistantTest, WindowFitsBesideTheDialogOn1366x768WithTheLongestTexts) {
         fit();
 
         // A title bar of 30 px on each window; a panel of 32 px at the screen's top.
-        const QRect dialogFrame(0, 32, dialog.GetWidget()->width(), dialog.GetWidget()->height() + 30);
+        const QRect dialogFrame(0, 32, dialog.GetWidget()->width(),
+                                dialog.GetWidget()->height() + 30);
         const QRect available(0, 32, 1366, 768 - 32);
         const QSize frame = window->size() + QSize(0, 30);
         const QRect placed(assist::PlaceBeside(dialogFrame, frame, available), frame);
-        EXPECT_TRUE(available.contains(placed)) << english << " " << placed.width() << "x" << placed.height();
+        EXPECT_TRUE(available.contains(placed))
+            << english << " " << placed.width() << "x" << placed.height();
         EXPECT_FALSE(placed.intersects(dialogFrame)) << english;
         std::printf("%s: window %d x %d, dialog %d x %d\n", english ? "English" : "Korean",
                     window->width(), window->height(), dialog.GetWidget()->width(),
@@ -337,10 +345,17 @@ TEST_F(AssistantTest, WindowFitsBesideTheDialogOn1366x768WithTheLongestTexts) {
             auto* message = Find<QLabel>(name);
             // A wrong picture at a long path, and another camera's reference.
             message->setText(QStringLiteral("%1\n%2").arg(
-                QString::fromUtf8(english ? "%1 is 20000 x 20000, not 640 x 480." : "%1 이미지는 20000 x 20000입니다. 640 x 480이어야 합니다.")
+                QString::fromUtf8(english
+                                      ? "%1 is 20000 x 20000, not 640 x 480."
+                                      : "%1 이미지는 20000 x 20000입니다. 640 x 480이어야 합니다.")
                     .arg(QString::fromStdString(longPath).replace('/', QStringLiteral("/\u200B"))),
-                QString::fromUtf8(english ? "This reference was taken with camera SN-0123456789, but this is camera SN-9876543210. If the camera was replaced, keep a new reference."
-                                          : "이 기준 이미지는 카메라 SN-0123456789(으)로 찍었지만 지금 카메라는 SN-9876543210입니다. 카메라를 교체했다면 새 기준 이미지를 보관하세요.")));
+                QString::fromUtf8(
+                    english
+                        ? "This reference was taken with camera SN-0123456789, but this is camera "
+                          "SN-9876543210. If the camera was replaced, keep a new reference."
+                        : "이 기준 이미지는 카메라 SN-0123456789(으)로 찍었지만 지금 카메라는 "
+                          "SN-9876543210입니다. 카메라를 교체했다면 새 기준 이미지를 "
+                          "보관하세요.")));
             message->show();
         }
         fit();
@@ -349,22 +364,26 @@ TEST_F(AssistantTest, WindowFitsBesideTheDialogOn1366x768WithTheLongestTexts) {
         // Every visible text in its own place, whole.
         std::vector<QWidget*> texts;
         for (QWidget* child : window->findChildren<QWidget*>())
-            if (child->isVisible() && (qobject_cast<QLabel*>(child) || qobject_cast<QPushButton*>(child) ||
-                                       qobject_cast<QComboBox*>(child)))
+            if (child->isVisible() &&
+                (qobject_cast<QLabel*>(child) || qobject_cast<QPushButton*>(child) ||
+                 qobject_cast<QComboBox*>(child)))
                 texts.push_back(child);
         auto rectOf = [&](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
         for (size_t i = 0; i < texts.size(); ++i) {
-            EXPECT_TRUE(window->rect().contains(rectOf(texts[i]))) << texts[i]->objectName().toStdString();
+            EXPECT_TRUE(window->rect().contains(rectOf(texts[i])))
+                << texts[i]->objectName().toStdString();
             if (auto* label = qobject_cast<QLabel*>(texts[i]); label && !label->text().isEmpty()) {
                 const QFontMetrics metrics(label->font());
-                const QRect needs = metrics.boundingRect(QRect(0, 0, label->width(), 100000),
-                    Qt::TextWordWrap * label->wordWrap(), label->text());
+                const QRect needs =
+                    metrics.boundingRect(QRect(0, 0, label->width(), 100000),
+                                         Qt::TextWordWrap * label->wordWrap(), label->text());
                 EXPECT_LE(needs.height(), label->height()) << label->text().toStdString();
                 EXPECT_LE(needs.width(), label->width()) << label->text().toStdString();
             }
             for (size_t j = i + 1; j < texts.size(); ++j)
                 EXPECT_FALSE(rectOf(texts[i]).intersects(rectOf(texts[j])))
-                    << texts[i]->objectName().toStdString() << " over " << texts[j]->objectName().toStdString();
+                    << texts[i]->objectName().toStdString() << " over "
+                    << texts[j]->objectName().toStdString();
         }
         Close();
     }

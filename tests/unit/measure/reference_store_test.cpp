@@ -1,5 +1,7 @@
 // The reference store keeps every picture whole, never replaces one, and reads back what it
 // wrote; a picture offered as a reference is judged from its header alone.
+#include "measure/reference_store.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,7 +10,6 @@
 #include <fstream>
 
 #include "measure/picture_file.h"
-#include "measure/reference_store.h"
 
 namespace fs = std::filesystem;
 using measure::PictureFormat;
@@ -94,8 +95,9 @@ TEST_F(Scratch, ReferencesAreAddedNeverReplacedAndReadBackNewestFirst) {
 
     EXPECT_EQ(store.Save(cv::Mat(240, 320, CV_8UC1), info, nullptr), EINVAL);
     Write("blocked", "a file where the folder should be");
-    EXPECT_EQ(measure::ReferenceStore((folder_ / "blocked" / "x").string()).Save(first, info, nullptr),
-              ENOTDIR);
+    EXPECT_EQ(
+        measure::ReferenceStore((folder_ / "blocked" / "x").string()).Save(first, info, nullptr),
+        ENOTDIR);
 }
 
 TEST(ReferenceFolder, FollowsXdgDataHomeElseHome) {
