@@ -237,6 +237,9 @@ void AssistantWindow::ShowLarge(int panel, const cv::Mat& live) {
     large_->setPixmap(QPixmap::fromImage(ToImage(picture)));
     if (opening) {
         large_->setWindowTitle(Tr(TextsFor(korean_).largeTitle).arg(panels_[panel]->Title()));
+        if (!large_->isVisible())  // beside this window, as this one is beside the dialog
+            large_->move(PlaceBeside(frameGeometry(), FrameSize(*large_, this),
+                                     screen()->availableGeometry()));
         large_->show();
         large_->raise();
     }
