@@ -9,8 +9,8 @@ set(VANTREL_HOMEPAGE "https://github.com/vantrel/vantrel")
 include(cmake/PackageDocs.cmake)
 
 # The programs and the modules they load: the package depends on what these are linked with.
-set(VANTREL_PACKAGED_TARGETS vantrel PalveroToolLangEng QxCamDetecter QxCamLinkDLLDALSA
-    QxCamLinkDLLVW QxCamLinkDLLHV)
+set(VANTREL_PACKAGED_TARGETS vantrel vantrel-check PalveroToolLangEng QxCamDetecter
+    QxCamLinkDLLDALSA QxCamLinkDLLVW QxCamLinkDLLHV)
 install(TARGETS ${VANTREL_PACKAGED_TARGETS}
     RUNTIME DESTINATION ${VANTREL_INSTALL_DIR} LIBRARY DESTINATION ${VANTREL_INSTALL_DIR})
 # Stripped (cmake --install --strip, and cpack) as Debian strips: without the compiler's .comment
@@ -32,6 +32,12 @@ function(vantrel_command program)
     vantrel_man_page(${program} 1)
 endfunction()
 vantrel_command(vantrel)
+vantrel_command(vantrel-check)
+# The unattended check for a fleet: a timer that is installed but not enabled, and example
+# alerting rules for the Prometheus that scrapes the node exporter.
+install(FILES packaging/vantrel-check.service packaging/vantrel-check.timer
+    DESTINATION lib/systemd/system)
+install(FILES packaging/vantrel-check.rules.yml DESTINATION share/doc/vantrel/examples)
 # The desktop entry's name is the AppStream component id, which the metainfo launches.
 install(FILES res/io.github.vantrel.Vantrel.desktop DESTINATION share/applications)
 install(FILES res/io.github.vantrel.Vantrel.metainfo.xml DESTINATION share/metainfo)
