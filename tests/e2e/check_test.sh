@@ -147,7 +147,15 @@ gige_check() {  # gige_check NAME: the check as an ordinary account
         2>"$work/$name.err" || status=$?
     echo "$status" >"$work/$name.status"
 }
+# Every feature the module may write, read through the fake's own control channel.
+features=(PixelFormat Width Height OffsetX OffsetY BinningHorizontal BinningVertical
+    TriggerSelector TriggerMode AcquisitionMode AcquisitionFrameRate ExposureTimeAbs GainRaw
+    GevSCPSPacketSize AcquisitionFrameRateEnable AcquisitionFrameRateMode ExposureAuto)
+read_features() { arv-tool-0.8 -a 127.0.0.1 control "${features[@]}" 2>&1 | sed 's/ min:.*$//'; }
+before=$(read_features)
+[[ $before == *"Width = "* ]] || { echo "the fake camera's features cannot be read: $before"; exit 1; }
 gige_check gige
+check "the fake camera: left as it was found" [ "$(read_features)" = "$before" ]
 check "the fake camera: measured against its reference" \
     bash -c "[ \"\$(jq -r '.cameras[0].position + \" \" + .cameras[0].verdict' '$work/gige.out')\" != 'RR no camera' ] && jq -e '.cameras[0].verdict | test(\"aligned|moved|covered|out of focus\")' '$work/gige.out' >/dev/null"
 check "the fake camera: the module's line on standard error" grep -q 'serves RR' "$work/gige.err"
@@ -157,7 +165,9 @@ check "the fake camera: no reference for the top position" \
 arv-camera-test-0.8 -n Aravis-Fake-GV01 >/dev/null 2>&1 &
 holder=$!
 sleep 2
+before=$(read_features)
 gige_check busy
+check "held by another program: left alone" [ "$(read_features)" = "$before" ]
 check "held by another program: status 2" status_is busy 2
 check "held by another program: camera busy" \
     [ "$(jq -r '.cameras[0].verdict' "$work/busy.out")" = "camera busy" ]
