@@ -39,8 +39,8 @@ AssistantWindow::AssistantWindow(bool korean)
     setObjectName(QStringLiteral("AlignmentAssistant"));
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 6, 8, 6);
-    layout->setSpacing(4);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(3);
     // The status on the left and the window's buttons on the right share the top line.
     auto* top = new QHBoxLayout;
     status_ = new QLabel(this);

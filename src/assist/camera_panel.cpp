@@ -61,7 +61,7 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     // figures on the right, then the reference choice and its message across both.
     auto* panel = new QVBoxLayout(this);
     panel->setContentsMargins(6, 4, 6, 4);
-    panel->setSpacing(4);
+    panel->setSpacing(3);
     auto* header = new QHBoxLayout;
     title_ = NamedLabel(name + QStringLiteral(".title"), this);
     QFont bold = title_->font();
@@ -72,6 +72,7 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     auto* row = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
+    right->setSpacing(2);
     row->addLayout(left);
     row->addLayout(right, 1);
     panel->addLayout(row);
@@ -120,6 +121,7 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
 
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(0);
+    grid->setHorizontalSpacing(8);
     const char* names[5] = {texts.horizontal, texts.vertical, texts.rotation, texts.distance,
                             texts.confidence};
     const char* keys[5] = {"horizontal", "vertical", "rotation", "distance", "confidence"};
@@ -141,6 +143,7 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     right->addLayout(grid);
 
     auto* sharpnessRow = new QHBoxLayout;
+    sharpnessRow->setSpacing(6);
     sharpness_ = NamedLabel(name + QStringLiteral(".sharpness"), this);
     best_ = NamedLabel(name + QStringLiteral(".best"), this);
     sharpnessRow->addWidget(sharpness_);

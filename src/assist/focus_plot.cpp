@@ -23,7 +23,7 @@ struct Range {
 }  // namespace
 
 FocusPlot::FocusPlot(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(200, 2 * fontMetrics().height() + 6);
+    setMinimumSize(200, 2 * fontMetrics().height());  // room for the scale's two figures
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 

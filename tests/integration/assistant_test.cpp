@@ -316,11 +316,15 @@ TEST_F(AssistantTest, WindowFitsBesideTheDialogOn1366x768WithTheLongestTexts) {
         Click(IDC_BTN_START);
         Tick();
         dialog.Assistant()->Refresh();
+        // The longest refusal of each language.
         for (const char* name : {"side.verdict", "top.verdict"})
             Find<QLabel>(name)->setText(QString::fromUtf8(
-                english ? "No match: check the lens cap, the scene and the reference."
-                        : "측정 불가: 렌즈 캡, 장면, 기준 이미지를 확인하세요."));
+                english ? "Beyond the measuring range: first turn the camera until the live "
+                          "picture roughly covers the reference."
+                        : "측정 불가: 영상이 너무 어둡습니다. 노출이나 게인을 높이거나 렌즈 캡을 "
+                          "확인하세요."));
         const auto fit = [&] {
+            QApplication::processEvents();  // the labels' new sizes reach the layout
             window->resize(window->sizeHint().width(), 0);
             const int needed = window->layout()->totalHeightForWidth(window->width());
             window->resize(window->width(), std::max(needed, window->height()));
