@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "check/camera_check.h"
+#include "check/metrics_sink.h"
 #include "check/options.h"
 #include "check/report.h"
-#include "measure/atomic_file.h"
 #include "measure/reference_store.h"
 
 #ifndef VANTREL_VERSION
@@ -41,10 +41,8 @@ int main(int argc, char** argv) {
     report.exitStatus = check::ExitStatus(report.cameras);
 
     if (!options.prometheusFile.empty()) {
-        const std::string text = check::PrometheusReport(report);
-        const int rc =
-            measure::WriteFileAtomically(options.prometheusFile, text.data(), text.size());
-        if (rc != 0) {
+        check::PrometheusTextFile sink(options.prometheusFile);
+        if (const int rc = sink.Write(report); rc != 0) {
             std::fprintf(stderr,
                          "vantrel-check: cannot write %s: %s; the file there is unchanged\n",
                          options.prometheusFile.c_str(), std::strerror(rc));
