@@ -69,12 +69,24 @@ bool CopyFrame(const CamLinkApi& api, int slot, cv::Mat& frame) {
     return true;
 }
 
+// A pair that did not start: a camera another program holds is busy; the others give no picture,
+// and say why when the module knows, or that the busy camera kept the pair from starting.
 void MarkUnstarted(const CamLinkApi& api, std::vector<Camera*>& cameras) {
-    for (Camera* camera : cameras) {
-        const std::string status = SlotStatus(api, camera->slot);
-        if (camera->result.verdict == Verdict::NoReference) continue;
-        camera->result.verdict = status == "busy" ? Verdict::Busy : Verdict::NoCamera;
-        camera->result.detail = status == "busy" ? "held by another program" : status;
+    std::vector<std::string> statuses;
+    for (Camera* camera : cameras) statuses.push_back(SlotStatus(api, camera->slot));
+    const bool anyBusy = std::find(statuses.begin(), statuses.end(), "busy") != statuses.end();
+    for (size_t i = 0; i < cameras.size(); ++i) {
+        CameraResult& result = cameras[i]->result;
+        if (result.verdict == Verdict::NoReference) continue;
+        const bool busy = statuses[i] == "busy";
+        result.verdict = busy ? Verdict::Busy : Verdict::NoCamera;
+        if (busy)
+            result.detail = "held by another program";
+        else if (!statuses[i].empty())
+            result.detail = statuses[i];
+        else
+            result.detail = anyBusy ? "not started: the other camera of its pair is busy"
+                                    : "the pair did not start";
     }
 }
 
