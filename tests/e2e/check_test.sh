@@ -70,8 +70,6 @@ check "a turned camera: moved" [ "$(json_figure moved RR .verdict)" = moved ]
 check "a turned camera: the other aligned" [ "$(json_figure moved RT .verdict)" = aligned ]
 check "a turned camera: its offset" near "$(json_figure moved RR .offset_px.horizontal)" 12 1
 check "a turned camera: its roll" near "$(json_figure moved RR .roll_degrees)" 1.5 0.2
-check "the modules' detection as the program's, on standard error" \
-    bash -c "! grep -q 'Cannot find Camera' '$work/moved.err'"
 
 mkdir -p "$work/empty"
 run_check none --references "$work/empty"
@@ -93,6 +91,20 @@ check "--help: status 0 and the options" bash -c "[ \$(cat '$work/help.status') 
 VANTREL_CAMERA=sim-none run_check nocam --references "$refs"
 check "no camera: status 2" status_is nocam 2
 check "no camera: said" line_says nocam RT "no camera"
+check "no camera: the program's message on standard error" \
+    grep -q 'Cannot find Camera (Check Filter Diver or DLL)' "$work/nocam.err"
+# Modules are loaded from the program's own folder only, as vantrel loads them: a copy of the
+# check without them finds no detector, takes DALSA, and cannot load its module.
+mkdir -p "$work/alone"
+cp "$check_bin" "$work/alone/"
+status=0
+LD_LIBRARY_PATH="$BUILD_DIR/bin" "$work/alone/vantrel-check" --seconds 1 --references "$refs" \
+    >"$work/alone.out" 2>"$work/alone.err" || status=$?
+check "modules beside it only: status 2" [ "$status" = 2 ]
+check "modules beside it only: the program's messages" \
+    grep -q "alone/QxCamLinkDLLDALSA.so: cannot open.*" "$work/alone.err"
+check "modules beside it only: the DALSA failure" \
+    grep -q 'Failure to Load DALSA Camera' "$work/alone.err"
 
 # A folder that cannot be written: an error, the old file as it was. Without capabilities, so
 # that the namespace's root is refused as an ordinary account is.
