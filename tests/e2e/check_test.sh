@@ -174,6 +174,14 @@ check "the fake camera: the module's line on standard error" grep -q 'serves RR'
 check "the fake camera: no reference for the top position" \
     [ "$(jq -r '.cameras[1].verdict' "$work/gige.out")" = "no reference" ]
 
+# A lens covered: the fake's picture at the shortest exposure is black.
+exposure=$(gige_control GV01 ExposureTimeAbs)
+gige_control GV01 ExposureTimeAbs=10 >/dev/null
+gige_check covered
+check "a dark picture: status 1" status_is covered 1
+check "a dark picture: covered" [ "$(jq -r '.cameras[0].verdict' "$work/covered.out")" = covered ]
+gige_control GV01 "${exposure// /}" >/dev/null
+
 arv-camera-test-0.8 -n Aravis-Fake-GV01 >/dev/null 2>&1 &
 holder=$!
 sleep 2
