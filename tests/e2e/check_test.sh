@@ -85,9 +85,11 @@ check "a corrupt reference: the other camera still checked" line_says corrupt RT
 
 run_check bad --pair middle
 check "a bad argument: status 2" status_is bad 2
-check "a bad argument: one line" bash -c "[ \$(wc -l <'$work/bad.err') = 1 ] && [ ! -s '$work/bad.out' ]"
+check "a bad argument: one line" [ "$(wc -l <"$work/bad.err")" = 1 ]
+check "a bad argument: no results" [ ! -s "$work/bad.out" ]
 run_check help --help
-check "--help: status 0 and the options" bash -c "[ \$(cat '$work/help.status') = 0 ] && grep -q -- --prometheus '$work/help.out'"
+check "--help: status 0" status_is help 0
+check "--help: the options" grep -q -- --prometheus "$work/help.out"
 VANTREL_CAMERA=sim-none run_check nocam --references "$refs"
 check "no camera: status 2" status_is nocam 2
 check "no camera: said" line_says nocam RT "no camera"
@@ -117,7 +119,7 @@ chmod 755 "$work/textfile"
 check "an unwritable folder: status 2" [ "$status" = 2 ]
 check "an unwritable folder: said" grep -q "cannot write $prom" "$work/unwritable.err"
 check "an unwritable folder: the old file kept" cmp -s "$prom" "$work/before.prom"
-check "an unwritable folder: nothing left beside it" bash -c "[ \$(ls -A '$work/textfile' | wc -l) = 1 ]"
+check "an unwritable folder: nothing left beside it" [ "$(ls -A "$work/textfile" | wc -l)" = 1 ]
 
 # --- Prometheus's tools and Debian's node exporter -------------------------------------------
 check "promtool accepts the file" promtool check metrics <"$prom"
@@ -137,7 +139,7 @@ check "the node exporter serves the check's metrics" \
     grep -q '^vantrel_camera_verdict{position="RR",verdict="moved"} 1$' "$work/metrics"
 check "the node exporter: the offset" near "$(sed -n \
     's/^vantrel_camera_offset_pixels{axis="horizontal",position="RR"} //p' "$work/metrics")" 20 1
-check "the node exporter: the run's gauges" grep -q '^vantrel_check_success 0$\|^vantrel_check_success 1$' "$work/metrics"
+check "the node exporter: the run's gauges" grep -q '^vantrel_check_success [01]$' "$work/metrics"
 check "the node exporter read the file without error" \
     grep -q '^node_textfile_scrape_error 0$' "$work/metrics"
 
@@ -165,11 +167,12 @@ features=(PixelFormat Width Height OffsetX OffsetY BinningHorizontal BinningVert
     GevSCPSPacketSize AcquisitionFrameRateEnable AcquisitionFrameRateMode ExposureAuto)
 read_features() { arv-tool-0.8 -a 127.0.0.1 control "${features[@]}" 2>&1 | sed 's/ min:.*$//'; }
 before=$(read_features)
-[[ $before == *"Width = "* ]] || { echo "the fake camera's features cannot be read: $before"; exit 1; }
+[[ $before == *"Width = "* ]] || { echo "the fake's features cannot be read: $before"; exit 1; }
 gige_check gige
 check "the fake camera: left as it was found" [ "$(read_features)" = "$before" ]
-check "the fake camera: measured against its reference" \
-    bash -c "[ \"\$(jq -r '.cameras[0].position + \" \" + .cameras[0].verdict' '$work/gige.out')\" != 'RR no camera' ] && jq -e '.cameras[0].verdict | test(\"aligned|moved|covered|out of focus\")' '$work/gige.out' >/dev/null"
+# The fake's picture moves from frame to frame, so any verdict of a measurement will do.
+measured() { grep -qxE 'aligned|moved|covered|out of focus' <<<"$(json_figure "$1" RR .verdict)"; }
+check "the fake camera: measured against its reference" measured gige
 check "the fake camera: the module's line on standard error" grep -q 'serves RR' "$work/gige.err"
 check "the fake camera: no reference for the top position" \
     [ "$(jq -r '.cameras[1].verdict' "$work/gige.out")" = "no reference" ]
