@@ -11,7 +11,8 @@
 #      second (bench/gige_bandwidth.sh, in a private network namespace);
 #   6. the complete frames a second that reach an ordinary account and root from GigE Vision
 #      cameras at 20 frames a second, and the longest frame tick when one dies
-#      (bench/gige_frames.sh, in a private network namespace).
+#      (bench/gige_frames.sh, in a private network namespace);
+#   7. the time and peak memory of one unattended check (bench/check_bench.sh).
 # Prints a summary; raw figures stay in BUILD_DIR/bench/results/.
 #
 # Usage: scripts/bench.sh [BUILD_DIR]
@@ -209,3 +210,7 @@ bash bench/gige_bandwidth.sh "$BUILD_DIR"
 # ---- 6. GigE Vision frames for an ordinary account -------------------------------------------
 echo "6. GigE Vision cameras at 20 frames a second, as an ordinary account and as root"
 bash bench/gige_frames.sh "$BUILD_DIR"
+
+# ---- 7. the unattended check -------------------------------------------------------------------
+echo "7. One unattended check with a pair of cameras (vantrel-check), simulated and GigE Vision"
+bash bench/check_bench.sh "$BUILD_DIR"
