@@ -28,16 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-    if "${@:2}"; then
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $1"
-        failed=$((failed + 1))
-    fi
-}
+source "$VANTREL_SOURCE_DIR/tests/e2e/checks.sh"
 # run_check NAME ARGS...: runs the check, keeping its output in $work/NAME.out and .err and its
 # exit status in $work/NAME.status.
 run_check() {

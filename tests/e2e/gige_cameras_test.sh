@@ -36,31 +36,7 @@ trap cleanup EXIT
 x11_start
 chmod 777 "$XDG_RUNTIME_DIR"
 
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-    if "${@:2}"; then
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $1"
-        failed=$((failed + 1))
-    fi
-}
-until_true() {  # until_true SECONDS COMMAND...: polls COMMAND every 0.2 s
-    local tries=$(($1 * 5))
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
-shows_picture() {
-    local mean
-    mean=$(import -window "$1" png:- 2>/dev/null |
-        convert png:- -gravity center -crop 50%x50%+0+0 -colorspace Gray -format '%[fx:mean]' info:)
-    awk -v m="$mean" 'BEGIN { exit !(m > 0.2) }'
-}
+source "$VANTREL_SOURCE_DIR/tests/e2e/checks.sh"
 said() { grep -qF -- "$1" "$work/messages.log" 2>/dev/null; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
