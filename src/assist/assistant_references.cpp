@@ -138,7 +138,7 @@ void AssistantWindow::ShowMessage(int panel) {
     if (!reference.kept.isEmpty()) lines << reference.kept;
     const bool error = !loaded.error.isEmpty() || otherCamera || reference.keepFailed;
     panels_[panel]->SetReferenceMessage(lines.join(QLatin1Char('\n')), error);
-    if (isVisible()) FitHeight();
+    if (isVisible()) Refit();
 }
 
 void AssistantWindow::KeepReference(int panel) {

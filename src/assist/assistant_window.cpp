@@ -1,5 +1,6 @@
 #include "assist/assistant_window.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
@@ -11,6 +12,7 @@
 #include <limits>
 
 #include "assist/camera_facts.h"
+#include "assist/message_area.h"
 #include "assist/readings.h"
 #include "assist/window_placement.h"
 #include "imaging/focus.h"
@@ -75,7 +77,8 @@ AssistantWindow::AssistantWindow(bool korean)
     auto* howTo = new QLabel(Tr(texts.howTo), this);
     howTo->setObjectName(QStringLiteral("howTo"));
     howTo->setWordWrap(true);
-    layout->addWidget(howTo);
+    howTo_ = new MessageArea(howTo, this);
+    layout->addWidget(howTo_);
 
     setTabOrder(panels_[0]->ReferenceBox(), panels_[0]->KeepButton());
     setTabOrder(panels_[0]->KeepButton(), panels_[1]->ReferenceBox());
@@ -112,9 +115,7 @@ void AssistantWindow::Open() {
         // References are read and prepared only for a window that shows them.
         ShowPositions();
         Refresh();  // the texts first, so that the window takes the size they need
-        resize(sizeHint().width(), height());
-        FitHeight();
-        Place();
+        FitAndPlace(Available());
         show();
         timer_.start();
     }
@@ -122,22 +123,95 @@ void AssistantWindow::Open() {
     activateWindow();
 }
 
-void AssistantWindow::Place() {
-    // Where the user left it, else beside the dialog, never over its buttons.
-    const QSize frame = FrameSize(*this, dialog_);
-    if (const std::optional<QPoint> saved = SavedPlace(frame)) {
-        move(*saved);
-    } else if (dialog_ && dialog_->isVisible()) {
-        move(PlaceBeside(dialog_->frameGeometry(), frame, dialog_->screen()->availableGeometry()));
+QRect AssistantWindow::Available() const {
+    const QScreen* where = dialog_ && dialog_->isVisible() ? dialog_->screen() : screen();
+    return where->availableGeometry();
+}
+
+// The full-size pictures where the window fits the screen whole and stands beside the dialog,
+// else the small ones; where the user left it, else beside the dialog, never over its buttons.
+void AssistantWindow::FitAndPlace(const QRect& available) {
+    for (const bool small : {false, true}) {
+        for (CameraPanel* panel : panels_)
+            panel->SetPictureSize(small ? CameraPanel::kSmallPictureSize
+                                        : CameraPanel::kPictureSize);
+        resize(sizeHint().width(), height());
+        const int margin = FrameSize(*this, dialog_).height() - height();
+        const bool whole = FitHeight(available.height() - margin);
+        const QSize frame = FrameSize(*this, dialog_);
+        if (const std::optional<QPoint> saved = SavedPlace(frame); saved && (whole || small)) {
+            move(*saved);
+            return;
+        }
+        if (!dialog_ || !dialog_->isVisible()) {
+            if (whole || small) return;
+            continue;
+        }
+        std::vector<QRect> buttons;
+        const QPoint corner = dialog_->frameGeometry().topLeft();
+        for (const QAbstractButton* button : dialog_->findChildren<QAbstractButton*>())
+            if (button->isVisible())
+                buttons.emplace_back(button->mapToGlobal(QPoint(0, 0)) - corner, button->size());
+        Arrangement arranged = ArrangeBeside(dialog_->frameGeometry(), buttons, frame, available);
+        if (!small && (!whole || !arranged.besideDialog)) continue;
+        if (!arranged.besideDialog && frame.height() > arranged.room) {
+            // Below the dialog's buttons where the texts fit there, else as tall as they need.
+            FitHeight(arranged.room - margin);
+            if (NeededHeight() > arranged.room - margin) FitHeight(available.height() - margin);
+            arranged = ArrangeBeside(dialog_->frameGeometry(), buttons, FrameSize(*this, dialog_),
+                                     available);
+        }
+        if (arranged.dialog) dialog_->move(*arranged.dialog);
+        move(arranged.window);
+        return;
     }
 }
 
-void AssistantWindow::FitHeight() {
+bool AssistantWindow::FitHeight(int most) {
     // Wrapped texts need more height at the window's width than the layout's plain minimum;
-    // without this they would be squeezed over each other.
-    const int needed = layout()->totalHeightForWidth(width());
-    setMinimumHeight(needed);
-    if (height() < needed) resize(width(), needed);
+    // without this they would be squeezed over each other. Where the screen is too short, the
+    // reference messages and the help give up what is missing, down to a line or two, and scroll.
+    std::vector<MessageArea*> texts;
+    for (CameraPanel* panel : panels_)
+        if (panel->Message()->isVisibleTo(this)) texts.push_back(panel->Message());
+    texts.push_back(howTo_);
+    for (MessageArea* text : texts) text->SetLimit(0);
+    int needed = NeededHeight();
+    const bool whole = needed <= most;
+    const int line = fontMetrics().lineSpacing();
+    const auto least = [&](const MessageArea* text) { return text == howTo_ ? 2 * line : line; };
+    for (int round = 0; round < 3 && needed > most; ++round) {
+        std::vector<MessageArea*> giving;
+        for (MessageArea* text : texts)
+            if (text->heightForWidth(text->width()) > least(text)) giving.push_back(text);
+        if (giving.empty()) break;
+        const int count = static_cast<int>(giving.size());
+        const int each = (needed - most + count - 1) / count;
+        for (MessageArea* text : giving)
+            text->SetLimit(std::max(least(text), text->heightForWidth(text->width()) - each));
+        needed = NeededHeight();
+    }
+    const int height = std::min(needed, std::max(most, 0));
+    setMinimumHeight(height);
+    resize(width(), std::clamp(this->height(), height, std::max(height, most)));
+    return whole;
+}
+
+void AssistantWindow::Refit() {
+    const QRect available = Available();
+    FitHeight(available.height() - (FrameSize(*this, dialog_).height() - height()));
+    const QRect frame = frameGeometry();
+    if (frame.bottom() > available.bottom())
+        move(x(), std::max(available.top(), available.bottom() + 1 - frame.height()));
+}
+
+int AssistantWindow::NeededHeight() {
+    for (CameraPanel* panel : panels_) {
+        panel->layout()->invalidate();
+        panel->updateGeometry();
+    }
+    layout()->invalidate();
+    return layout()->totalHeightForWidth(width());
 }
 
 void AssistantWindow::SetLiveState(bool running, int leftHanded) {
@@ -158,6 +232,11 @@ void AssistantWindow::TakeFrame(CameraSlot slot, const cv::Mat& picture) {
     picture.copyTo(live_[slot].frame);
     live_[slot].fresh = true;
     ++framesTaken_;
+}
+
+cv::Size AssistantWindow::PictureSize(int panel) const {
+    const QSize size = panels_[panel]->PictureSize();
+    return {size.width(), size.height()};
 }
 
 double AssistantWindow::Seconds() const {
@@ -205,9 +284,8 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
     live.shown = ShownOffset(reading.offset, live.shown);
     reading.offset = live.shown;
     RecordSharpness(live, now, reading.sharpness);
-    const cv::Mat picture = OverlayPicture(
-        live.frame, reference.loaded.picture,
-        cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), FocusPoint());
+    const cv::Mat picture =
+        OverlayPicture(live.frame, reference.loaded.picture, PictureSize(panel), FocusPoint());
     panels_[panel]->ShowReading(reading, !reference.loaded.picture.empty(), ToImage(picture));
     panels_[panel]->ShowFocusHistory(live.history, live.best, now);
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, live.frame);
@@ -216,9 +294,8 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
 void AssistantWindow::ShowIdle(int panel, const QString& reason) {
     const CameraSlot slot = SlotOf(panel);
     live_[slot].shown = AlignmentOffset();
-    const cv::Mat picture = OverlayPicture(
-        {}, references_[slot].loaded.picture,
-        cv::Size(CameraPanel::kPictureWidth, CameraPanel::kPictureHeight), FocusPoint());
+    const cv::Mat picture =
+        OverlayPicture({}, references_[slot].loaded.picture, PictureSize(panel), FocusPoint());
     panels_[panel]->ShowWithout(reason, ToImage(picture));
     panels_[panel]->ShowFocusHistory(live_[slot].history, live_[slot].best, Seconds());
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, {});

@@ -19,6 +19,8 @@ class QLabel;
 
 namespace assist {
 
+class MessageArea;
+
 class AssistantWindow : public QDialog {
 public:
     explicit AssistantWindow(bool korean);
@@ -35,6 +37,9 @@ public:
     /// Measures the newest frame of each camera of the pair that has one.
     void Refresh();
     long FramesTaken() const { return framesTaken_; }
+    /// Sizes the window to its texts within available (a screen's area for windows) and puts it
+    /// where the user left it, else beside the dialog; as Open does.
+    void FitAndPlace(const QRect& available);
     /// Wide enough that a verdict and the help take few lines, narrow enough to stand beside
     /// the dialog on a 1366 px wide screen.
     QSize sizeHint() const override;
@@ -89,14 +94,20 @@ private:
     void RecordSharpness(Live& live, double now, double sharpness);
     void ResetBest();
     void DropFrames();
-    void FitHeight();
-    void Place();
+    cv::Size PictureSize(int panel) const;
+    QRect Available() const;
+    /// Sizes the window to its texts, at most most pixels tall; false when they did not fit.
+    bool FitHeight(int most);
+    int NeededHeight();
+    /// Fits the shown window to new texts, on the screen.
+    void Refit();
 
     const bool korean_;
     measure::ReferenceStore store_;
     QWidget* dialog_ = nullptr;
     const CamLinkApi* camLink_ = nullptr;
     QLabel* status_;
+    MessageArea* howTo_;
     std::array<CameraPanel*, 2> panels_;
     QLabel* large_ = nullptr;  // one camera's picture at full size, on a double click
     int largePanel_ = 0;

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "assist/message_area.h"
 #include "assist/readings.h"
 
 namespace assist {
@@ -79,7 +80,7 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
 
     picture_ = new Picture(onEnlarge, this);
     picture_->setObjectName(name + QStringLiteral(".picture"));
-    picture_->setFixedSize(kPictureWidth, kPictureHeight);
+    picture_->setFixedSize(kPictureSize);
     picture_->setToolTip(Tr(texts.enlarge));
     left->addWidget(picture_);
     left->addStretch(1);
@@ -116,8 +117,9 @@ CameraPanel::CameraPanel(bool korean, const QString& name, QWidget* parent)
     message_ = NamedLabel(name + QStringLiteral(".message"), this);
     message_->setWordWrap(true);
     message_->setText({});
-    message_->hide();
-    panel->addWidget(message_);
+    messageArea_ = new MessageArea(message_, this);
+    messageArea_->hide();
+    panel->addWidget(messageArea_);
 
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(0);
@@ -177,7 +179,16 @@ QString CameraPanel::Title() const {
 void CameraPanel::SetReferenceMessage(const QString& message, bool error) {
     message_->setText(message);
     message_->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
-    message_->setVisible(!message.isEmpty());
+    messageArea_->setVisible(!message.isEmpty());
+    messageArea_->updateGeometry();
+}
+
+void CameraPanel::SetPictureSize(QSize size) {
+    picture_->setFixedSize(size);
+}
+
+QSize CameraPanel::PictureSize() const {
+    return picture_->size();
 }
 
 void CameraPanel::SetKeepEnabled(bool enabled) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QSize>
 #include <deque>
 #include <functional>
 
@@ -17,6 +18,8 @@ class QPushButton;
 
 namespace assist {
 
+class MessageArea;
+
 class CameraPanel : public QGroupBox {
 public:
     /// name ("side" or "top") prefixes the object names of the read-outs.
@@ -26,6 +29,11 @@ public:
     void SetPosition(CameraSlot slot, const QStringList& references, int chosen);
     /// What to know about the reference (a problem when error is true), or empty.
     void SetReferenceMessage(const QString& message, bool error);
+    /// The message, shown or not.
+    MessageArea* Message() const { return messageArea_; }
+    /// The overlay picture's size: kPictureSize, or kSmallPictureSize on a small screen.
+    void SetPictureSize(QSize size);
+    QSize PictureSize() const;
     /// Whether there is a picture to keep as the reference.
     void SetKeepEnabled(bool enabled);
     /// A measured refresh: the readings and the picture. hasReference false says why nothing
@@ -45,8 +53,8 @@ public:
     /// Called on a double click on the picture.
     std::function<void()> onEnlarge;
 
-    static constexpr int kPictureWidth = 256;
-    static constexpr int kPictureHeight = 192;
+    static constexpr QSize kPictureSize{256, 192};
+    static constexpr QSize kSmallPictureSize{160, 120};
 
 private:
     QLabel* AddReadout(const QString& name);
@@ -59,6 +67,7 @@ private:
     QComboBox* reference_;
     QPushButton* keep_;
     QLabel* message_;
+    MessageArea* messageArea_;
     QLabel* values_[5];      // horizontal, vertical, rotation, distance, confidence
     QLabel* directions_[4];  // horizontal, vertical, rotation, distance
     QLabel* verdict_;
