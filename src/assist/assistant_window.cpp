@@ -117,6 +117,8 @@ void AssistantWindow::Open() {
         Refresh();  // the texts first, so that the window takes the size they need
         FitAndPlace(Available());
         show();
+        // The first control in reading order, rather than Close.
+        panels_[0]->ReferenceBox()->setFocus();
         timer_.start();
     }
     raise();
