@@ -130,43 +130,32 @@ QRect AssistantWindow::Available() const {
     return where->availableGeometry();
 }
 
-// The full-size pictures where the window fits the screen whole and stands beside the dialog,
-// else the small ones; where the user left it, else beside the dialog, never over its buttons.
+// Where the user left it, else beside the dialog, never over its buttons.
 void AssistantWindow::FitAndPlace(const QRect& available) {
-    for (const bool small : {false, true}) {
-        for (CameraPanel* panel : panels_)
-            panel->SetPictureSize(small ? CameraPanel::kSmallPictureSize
-                                        : CameraPanel::kPictureSize);
-        resize(sizeHint().width(), height());
-        const int margin = FrameSize(*this, dialog_).height() - height();
-        const bool whole = FitHeight(available.height() - margin);
-        const QSize frame = FrameSize(*this, dialog_);
-        if (const std::optional<QPoint> saved = SavedPlace(frame); saved && (whole || small)) {
-            move(*saved);
-            return;
-        }
-        if (!dialog_ || !dialog_->isVisible()) {
-            if (whole || small) return;
-            continue;
-        }
-        std::vector<QRect> buttons;
-        const QPoint corner = dialog_->frameGeometry().topLeft();
-        for (const QAbstractButton* button : dialog_->findChildren<QAbstractButton*>())
-            if (button->isVisible())
-                buttons.emplace_back(button->mapToGlobal(QPoint(0, 0)) - corner, button->size());
-        Arrangement arranged = ArrangeBeside(dialog_->frameGeometry(), buttons, frame, available);
-        if (!small && (!whole || !arranged.besideDialog)) continue;
-        if (!arranged.besideDialog && frame.height() > arranged.room) {
-            // Below the dialog's buttons where the texts fit there, else as tall as they need.
-            FitHeight(arranged.room - margin);
-            if (NeededHeight() > arranged.room - margin) FitHeight(available.height() - margin);
-            arranged = ArrangeBeside(dialog_->frameGeometry(), buttons, FrameSize(*this, dialog_),
-                                     available);
-        }
-        if (arranged.dialog) dialog_->move(*arranged.dialog);
-        move(arranged.window);
+    resize(sizeHint().width(), height());
+    const int margin = FrameSize(*this, dialog_).height() - height();
+    FitHeight(available.height() - margin);
+    const QSize frame = FrameSize(*this, dialog_);
+    if (const std::optional<QPoint> saved = SavedPlace(frame)) {
+        move(*saved);
         return;
     }
+    if (!dialog_ || !dialog_->isVisible()) return;
+    std::vector<QRect> buttons;
+    const QPoint corner = dialog_->frameGeometry().topLeft();
+    for (const QAbstractButton* button : dialog_->findChildren<QAbstractButton*>())
+        if (button->isVisible())
+            buttons.emplace_back(button->mapToGlobal(QPoint(0, 0)) - corner, button->size());
+    Arrangement arranged = ArrangeBeside(dialog_->frameGeometry(), buttons, frame, available);
+    if (!arranged.besideDialog && frame.height() > arranged.room) {
+        // Below the dialog's buttons where the texts fit there, else as tall as they need.
+        FitHeight(arranged.room - margin);
+        if (NeededHeight() > arranged.room - margin) FitHeight(available.height() - margin);
+        arranged =
+            ArrangeBeside(dialog_->frameGeometry(), buttons, FrameSize(*this, dialog_), available);
+    }
+    if (arranged.dialog) dialog_->move(*arranged.dialog);
+    move(arranged.window);
 }
 
 bool AssistantWindow::FitHeight(int most) {
@@ -236,9 +225,8 @@ void AssistantWindow::TakeFrame(CameraSlot slot, const cv::Mat& picture) {
     ++framesTaken_;
 }
 
-cv::Size AssistantWindow::PictureSize(int panel) const {
-    const QSize size = panels_[panel]->PictureSize();
-    return {size.width(), size.height()};
+cv::Size AssistantWindow::PictureSize() {
+    return {CameraPanel::kPictureSize.width(), CameraPanel::kPictureSize.height()};
 }
 
 double AssistantWindow::Seconds() const {
@@ -287,7 +275,7 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
     reading.offset = live.shown;
     RecordSharpness(live, now, reading.sharpness);
     const cv::Mat picture =
-        OverlayPicture(live.frame, reference.loaded.picture, PictureSize(panel), FocusPoint());
+        OverlayPicture(live.frame, reference.loaded.picture, PictureSize(), FocusPoint());
     panels_[panel]->ShowReading(reading, !reference.loaded.picture.empty(), ToImage(picture));
     panels_[panel]->ShowFocusHistory(live.history, live.best, now);
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, live.frame);
@@ -297,7 +285,7 @@ void AssistantWindow::ShowIdle(int panel, const QString& reason) {
     const CameraSlot slot = SlotOf(panel);
     live_[slot].shown = AlignmentOffset();
     const cv::Mat picture =
-        OverlayPicture({}, references_[slot].loaded.picture, PictureSize(panel), FocusPoint());
+        OverlayPicture({}, references_[slot].loaded.picture, PictureSize(), FocusPoint());
     panels_[panel]->ShowWithout(reason, ToImage(picture));
     panels_[panel]->ShowFocusHistory(live_[slot].history, live_[slot].best, Seconds());
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, {});

@@ -94,7 +94,7 @@ private:
     void RecordSharpness(Live& live, double now, double sharpness);
     void ResetBest();
     void DropFrames();
-    cv::Size PictureSize(int panel) const;
+    static cv::Size PictureSize();
     QRect Available() const;
     /// Sizes the window to its texts, at most most pixels tall; false when they did not fit.
     bool FitHeight(int most);

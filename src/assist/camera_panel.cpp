@@ -183,14 +183,6 @@ void CameraPanel::SetReferenceMessage(const QString& message, bool error) {
     messageArea_->updateGeometry();
 }
 
-void CameraPanel::SetPictureSize(QSize size) {
-    picture_->setFixedSize(size);
-}
-
-QSize CameraPanel::PictureSize() const {
-    return picture_->size();
-}
-
 void CameraPanel::SetKeepEnabled(bool enabled) {
     keep_->setEnabled(enabled);
 }

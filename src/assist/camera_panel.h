@@ -31,9 +31,6 @@ public:
     void SetReferenceMessage(const QString& message, bool error);
     /// The message, shown or not.
     MessageArea* Message() const { return messageArea_; }
-    /// The overlay picture's size: kPictureSize, or kSmallPictureSize on a small screen.
-    void SetPictureSize(QSize size);
-    QSize PictureSize() const;
     /// Whether there is a picture to keep as the reference.
     void SetKeepEnabled(bool enabled);
     /// A measured refresh: the readings and the picture. hasReference false says why nothing
@@ -54,7 +51,6 @@ public:
     std::function<void()> onEnlarge;
 
     static constexpr QSize kPictureSize{256, 192};
-    static constexpr QSize kSmallPictureSize{160, 120};
 
 private:
     QLabel* AddReadout(const QString& name);
