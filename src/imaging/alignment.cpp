@@ -2,9 +2,11 @@
 // motion on the coarsest level; Gauss-Newton refines it level by level, as a similarity on the
 // coarse levels and as a homography from the second level on; the last step compares the full
 // pictures, both blurred a little, and finds the live picture's defocus along with the motion.
-// The confidence is the normalised correlation of the two pictures once aligned, in the region
-// where they agree least among those that have not changed, on the coarsest level and on the
-// fine model's pixels, times the share of the fine model's pixels that agree.
+// The confidence comes from two views of the pictures once aligned: all pixels of a coarse
+// level and the fine model's pixels (see Judge), the lesser of the two. Each view gives the
+// better of: the weakest correlation among regions that have not changed times the share of
+// the points that agree (strict where nothing changed), and the share of the picture in regions
+// that agree well (a person or a new screen picture costs only its own part).
 #include "imaging/alignment.h"
 
 #include <algorithm>
@@ -48,7 +50,7 @@ constexpr double kMostClipped = 0.5;
 constexpr int kDarkest = 12;
 // A picture that agrees this well but lies beyond the measuring range is the right scene, out
 // of range; below it, it is another scene.
-constexpr double kRangeConfidence = 0.6;
+constexpr double kRangeConfidence = 0.5;
 
 bool IsFrame(const cv::Mat& picture) {
     return picture.type() == CV_8UC1 && picture.cols == alignment::kWidth &&
@@ -131,8 +133,9 @@ AlignmentFailure FailureOf(alignment::FitFailure failure, const alignment::Warp&
     if (failure == alignment::FitFailure::Clipped) return AlignmentFailure::OverExposed;
     if (WithinRange(alignment::Read(warp))) return AlignmentFailure::NoMatch;
     const alignment::Agreement agreement = alignment::Judge(judge, judged, warp);
-    return agreement.weakest * agreement.share >= kRangeConfidence ? AlignmentFailure::OutOfRange
-                                                                   : AlignmentFailure::NoMatch;
+    return std::max(agreement.weakest * agreement.share, agreement.well) >= kRangeConfidence
+               ? AlignmentFailure::OutOfRange
+               : AlignmentFailure::NoMatch;
 }
 
 }  // namespace
@@ -198,8 +201,9 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
         alignment::Judge(prepared.judge, levels.levels[kJudgeLevel], warp);
     const alignment::Agreement detailed = alignment::Judge(prepared.fine, levels.fine, warp, blur);
     offset.agreeing = detailed.share;
-    offset.confidence =
-        std::clamp(std::min(broad.weakest, detailed.weakest) * detailed.share, 0.0, 1.0);
+    const double strict = std::min(broad.weakest, detailed.weakest) * detailed.share;
+    const double lenient = std::min(broad.well, detailed.well);
+    offset.confidence = std::clamp(std::max(strict, lenient), 0.0, 1.0);
     const alignment::WarpReading reading = alignment::Read(warp);
     if (!WithinRange(reading)) {
         offset.failure = offset.confidence >= kRangeConfidence ? AlignmentFailure::OutOfRange

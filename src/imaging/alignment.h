@@ -31,7 +31,8 @@ struct AlignmentOffset {
     double dx = 0, dy = 0;  // pixels
     double angle = 0;       // degrees
     double scale = 1;       // ratio
-    double confidence = 0;  // 0..1; measured is false below kAlignmentMinConfidence
+    double confidence = 0;  // 0..1: the share of the picture that agrees well with the
+                            // reference; measured is false below kAlignmentMinConfidence
     double agreeing = 0;    // 0..1: the share of the picture that matches the reference
 };
 

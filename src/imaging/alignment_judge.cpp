@@ -37,6 +37,8 @@ struct Moments {
 constexpr double kFlat = 1.0;
 constexpr double kAgrees = 3.0;
 constexpr double kMostChanged = 0.35;
+// Fewer agreeing points than this in a region say nothing about it.
+constexpr double kFewest = 15;
 
 }  // namespace
 
@@ -83,20 +85,31 @@ Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, 
     agreement.share = agreeing / static_cast<double>(samples.usable);
     // A flat live picture matches nothing.
     if (all.VarianceL() < kFlat) return agreement;
-    // Regions without shapes of their own, or mostly outside the live picture, say nothing; so
-    // do those mostly changed, the points that do not agree being kMostChanged at most. The
-    // others are judged on their agreeing points.
+    // Two views. Weakest: among regions with shapes of their own and mostly agreeing points,
+    // the lowest correlation of those points; none if more than kMostChanged of the points
+    // disagree. Well: of the points in regions with shapes, those agreeing in a region that
+    // correlates well.
     double weakest = agreement.share >= 1.0 - kMostChanged ? 1.0 : 0.0;
-    int judged = 0;
+    double shaped = 0.0, well = 0.0;
+    int judgedWeakest = 0, judgedWell = 0;
     for (int r = 0; r < across * down; ++r) {
-        if (agreeingIn[r].n < 15 || agreeingIn[r].n * 2 < regions[r].n ||
+        if (regions[r].n >= kFewest && regions[r].VarianceR() >= kFlat) {
+            shaped += regions[r].n;
+            ++judgedWell;
+            if (agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated)
+                well += agreeingIn[r].n;
+        }
+        if (agreeingIn[r].n < kFewest || agreeingIn[r].n * 2 < regions[r].n ||
             agreeingIn[r].VarianceR() < kFlat)
             continue;
         weakest = std::min(weakest, agreeingIn[r].Correlation());
-        ++judged;
+        ++judgedWeakest;
     }
-    agreement.weakest =
-        judged * kRegionsX * kRegionsY >= kMinRegions * across * down ? weakest : 0.0;
+    const auto enough = [&](int judged) {
+        return judged * kRegionsX * kRegionsY >= kMinRegions * across * down;
+    };
+    if (enough(judgedWeakest)) agreement.weakest = weakest;
+    if (enough(judgedWell)) agreement.well = well / shaped;
     return agreement;
 }
 }  // namespace alignment

@@ -84,13 +84,19 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
                     int maxIterations, double stopShift);
 
 // How well the live picture agrees with the model under warp. The picture is cut into
-// kRegionsX x kRegionsY regions (half as many each way on a coarse level); within each, the points
-// whose residual the robust weights keep are compared by zero-mean normalised correlation.
+// kRegionsX x kRegionsY regions (half as many each way on a coarse level); within each region
+// with shapes of its own, the points whose residual lies near the others' are compared by
+// zero-mean normalised correlation. A region agrees well when they correlate at least
+// kWellCorrelated: what changed since the reference (a person, a screen) makes its own regions
+// disagree without pulling down the others.
 inline constexpr int kRegionsX = 8;
 inline constexpr int kRegionsY = 6;
 inline constexpr int kMinRegions = 8;
+inline constexpr double kWellCorrelated = 0.9;
 struct Agreement {
     double weakest = 0.0;  // the weakest correlation among regions that mostly agree
+    double well = 0.0;     // of the points in regions with shapes, those agreeing in regions that
+                           // agree well; 0 when too few regions have shapes
     double share = 0.0;    // of the usable points, those that agree
     double outside = 0.0;  // of all points, those outside the live picture
     double clipped = 0.0;  // of the points inside, those on clipped pixels

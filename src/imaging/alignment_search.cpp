@@ -1,11 +1,15 @@
 #include "imaging/alignment_search.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <opencv2/imgproc.hpp>
 
 namespace alignment {
 namespace {
+
+// Peaks within this share of the highest at every angle tell no turn apart.
+constexpr double kFlatAngles = 0.8;
 
 // Scales every complex element to unit magnitude (zero stays zero).
 void Whiten(cv::Mat& spectrum) {
@@ -86,22 +90,30 @@ void RotationSearch::Prepare(const cv::Mat& reference, int level,
 CoarseMatch RotationSearch::Find(const cv::Mat& live) const {
     cv::Mat spectrum = Spectrum(live);
     Whiten(spectrum);
-    CoarseMatch best;
-    best.peak = -1.0;
+    std::vector<CoarseMatch> matches(angles_.size());
     cv::Mat product, surface;
     for (size_t i = 0; i < angles_.size(); ++i) {
         // live(x) = turned(x - d) puts the peak of the correlation surface at d.
         cv::mulSpectrums(spectrum, spectra_[i], product, 0, true);
         cv::dft(product, surface, cv::DFT_INVERSE | cv::DFT_SCALE | cv::DFT_REAL_OUTPUT);
-        double height = 0.0;
         cv::Point at;
-        cv::minMaxLoc(surface, nullptr, &height, nullptr, &at, reach_);
-        if (height <= best.peak) continue;
+        cv::minMaxLoc(surface, nullptr, &matches[i].peak, nullptr, &at, reach_);
         const cv::Point2d shift = PeakCentre(surface, at) / LevelScale(level_);
-        best.peak = height;
-        best.motion = Warp::AboutCentre(angles_[i] * std::numbers::pi / 180.0, shift);
+        matches[i].motion = Warp::AboutCentre(angles_[i] * std::numbers::pi / 180.0, shift);
     }
-    return best;
+    const auto best = std::max_element(matches.begin(), matches.end(),
+                                       [](auto& a, auto& b) { return a.peak < b.peak; });
+    const auto lowest = std::min_element(matches.begin(), matches.end(),
+                                         [](auto& a, auto& b) { return a.peak < b.peak; });
+    // A scene whose large shapes lie along one direction (a horizon, a wall's edge) correlates
+    // about as well at every angle: there the turn is left to the fit, from upright.
+    if (lowest->peak >= kFlatAngles * best->peak) {
+        size_t upright = 0;
+        for (size_t i = 1; i < angles_.size(); ++i)
+            if (std::abs(angles_[i]) < std::abs(angles_[upright])) upright = i;
+        return matches[upright];
+    }
+    return *best;
 }
 
 }  // namespace alignment
