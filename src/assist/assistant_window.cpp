@@ -158,7 +158,7 @@ void AssistantWindow::FitAndPlace(const QRect& available) {
     move(arranged.window);
 }
 
-bool AssistantWindow::FitHeight(int most) {
+void AssistantWindow::FitHeight(int most) {
     // Wrapped texts need more height at the window's width than the layout's plain minimum;
     // without this they would be squeezed over each other. Where the screen is too short, the
     // reference messages and the help give up what is missing, down to a line or two, and scroll.
@@ -168,7 +168,6 @@ bool AssistantWindow::FitHeight(int most) {
     texts.push_back(howTo_);
     for (MessageArea* text : texts) text->SetLimit(0);
     int needed = NeededHeight();
-    const bool whole = needed <= most;
     const int line = fontMetrics().lineSpacing();
     const auto least = [&](const MessageArea* text) { return text == howTo_ ? 2 * line : line; };
     for (int round = 0; round < 3 && needed > most; ++round) {
@@ -185,7 +184,6 @@ bool AssistantWindow::FitHeight(int most) {
     const int height = std::min(needed, std::max(most, 0));
     setMinimumHeight(height);
     resize(width(), std::clamp(this->height(), height, std::max(height, most)));
-    return whole;
 }
 
 void AssistantWindow::Refit() {

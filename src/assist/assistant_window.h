@@ -96,8 +96,8 @@ private:
     void DropFrames();
     static cv::Size PictureSize();
     QRect Available() const;
-    /// Sizes the window to its texts, at most most pixels tall; false when they did not fit.
-    bool FitHeight(int most);
+    /// Sizes the window to its texts, at most most pixels tall.
+    void FitHeight(int most);
     int NeededHeight();
     /// Fits the shown window to new texts, on the screen.
     void Refit();
