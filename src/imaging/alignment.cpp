@@ -2,11 +2,9 @@
 // motion on the coarsest level; Gauss-Newton refines it level by level, as a similarity on the
 // coarse levels and as a homography from the second level on; the last step compares the full
 // pictures, both blurred a little, and finds the live picture's defocus along with the motion.
-// The confidence comes from two views of the pictures once aligned: all pixels of a coarse
-// level and the fine model's pixels (see Judge), the lesser of the two. Each view gives the
-// better of: the weakest correlation among regions that have not changed times the share of
-// the points that agree (strict where nothing changed), and the share of the picture in regions
-// that agree well (a person or a new screen picture costs only its own part).
+// The confidence is the share of the picture that agrees with the reference, point by point
+// and region by region (see Judge): the lesser of two views, all pixels of a coarse level and
+// the fine model's pixels. A person or a new screen picture costs only its own part.
 #include "imaging/alignment.h"
 
 #include <algorithm>
@@ -133,9 +131,8 @@ AlignmentFailure FailureOf(alignment::FitFailure failure, const alignment::Warp&
     if (failure == alignment::FitFailure::Clipped) return AlignmentFailure::OverExposed;
     if (WithinRange(alignment::Read(warp))) return AlignmentFailure::NoMatch;
     const alignment::Agreement agreement = alignment::Judge(judge, judged, warp);
-    return std::max(agreement.weakest * agreement.share, agreement.well) >= kRangeConfidence
-               ? AlignmentFailure::OutOfRange
-               : AlignmentFailure::NoMatch;
+    return agreement.well >= kRangeConfidence ? AlignmentFailure::OutOfRange
+                                              : AlignmentFailure::NoMatch;
 }
 
 }  // namespace
@@ -187,7 +184,7 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
     }
     blur = kMiddleStep;
     const alignment::RefineResult result =
-        alignment::Refine(prepared.fine, levels.fine, warp, blur, 15, 0.002);
+        alignment::Refine(prepared.fine, levels.fine, warp, blur, 15, 0.005);
     if (!result.ok()) {
         offset.failure =
             FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);
@@ -201,9 +198,7 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
         alignment::Judge(prepared.judge, levels.levels[kJudgeLevel], warp);
     const alignment::Agreement detailed = alignment::Judge(prepared.fine, levels.fine, warp, blur);
     offset.agreeing = detailed.share;
-    const double strict = std::min(broad.weakest, detailed.weakest) * detailed.share;
-    const double lenient = std::min(broad.well, detailed.well);
-    offset.confidence = std::clamp(std::max(strict, lenient), 0.0, 1.0);
+    offset.confidence = std::clamp(std::min(broad.well, detailed.well), 0.0, 1.0);
     const alignment::WarpReading reading = alignment::Read(warp);
     if (!WithinRange(reading)) {
         offset.failure = offset.confidence >= kRangeConfidence ? AlignmentFailure::OutOfRange

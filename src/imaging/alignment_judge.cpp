@@ -36,7 +36,6 @@ struct Moments {
 // picture is about 1.5; three pyramid levels down, where pictures are judged, below 0.1.
 constexpr double kFlat = 1.0;
 constexpr double kAgrees = 3.0;
-constexpr double kMostChanged = 0.35;
 // Fewer agreeing points than this in a region say nothing about it.
 constexpr double kFewest = 15;
 
@@ -85,31 +84,22 @@ Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, 
     agreement.share = agreeing / static_cast<double>(samples.usable);
     // A flat live picture matches nothing.
     if (all.VarianceL() < kFlat) return agreement;
-    // Two views. Weakest: among regions with shapes of their own and mostly agreeing points,
-    // the lowest correlation of those points; none if more than kMostChanged of the points
-    // disagree. Well: of the points in regions with shapes, those agreeing in a region that
-    // correlates well.
-    double weakest = agreement.share >= 1.0 - kMostChanged ? 1.0 : 0.0;
+    // Regions without shapes in either picture say nothing; of the points in the others, those
+    // agreeing in a region that correlates well count. Shapes only the live picture shows (a
+    // person before a plain wall, an edge where the reference has none) count against it.
+    const double liveFlat = kFlat + 4.0 * spread * spread;
     double shaped = 0.0, well = 0.0;
-    int judgedWeakest = 0, judgedWell = 0;
+    int judged = 0;
     for (int r = 0; r < across * down; ++r) {
-        if (regions[r].n >= kFewest && regions[r].VarianceR() >= kFlat) {
-            shaped += regions[r].n;
-            ++judgedWell;
-            if (agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated)
-                well += agreeingIn[r].n;
-        }
-        if (agreeingIn[r].n < kFewest || agreeingIn[r].n * 2 < regions[r].n ||
-            agreeingIn[r].VarianceR() < kFlat)
-            continue;
-        weakest = std::min(weakest, agreeingIn[r].Correlation());
-        ++judgedWeakest;
+        if (regions[r].n < kFewest) continue;
+        if (regions[r].VarianceR() < kFlat && regions[r].VarianceL() < liveFlat) continue;
+        shaped += regions[r].n;
+        ++judged;
+        if (agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated)
+            well += agreeingIn[r].n;
     }
-    const auto enough = [&](int judged) {
-        return judged * kRegionsX * kRegionsY >= kMinRegions * across * down;
-    };
-    if (enough(judgedWeakest)) agreement.weakest = weakest;
-    if (enough(judgedWell)) agreement.well = well / shaped;
+    if (judged * kRegionsX * kRegionsY >= kMinRegions * across * down)
+        agreement.well = well / shaped;
     return agreement;
 }
 }  // namespace alignment

@@ -11,11 +11,8 @@ namespace {
 
 using namespace fit;
 
-// The warp step of the parameters, as a homography.
-cv::Matx33d StepWarp(Motion motion, const double* p) {
-    const int count = ParameterCount(motion);
-    double q[kMaxParameters] = {};
-    std::copy(p, p + count, q);
+// The warp step of the parameters (those a motion does not use are 0), as a homography.
+cv::Matx33d StepWarp(const double* q) {
     return {1.0 + q[2] + q[6],
             -q[3] + q[7],
             q[0],
@@ -29,35 +26,33 @@ cv::Matx33d StepWarp(Motion motion, const double* p) {
 
 // How far the step moves what is read off the warp, level pixels: the centre, and the turn and
 // scale half way to the picture's edge. The perspective, which the pictures may fix only
-// loosely, is left out: it would keep a well-converged fit going.
-double ReadingMove(const cv::Matx33d& step, double perUnit) {
-    const double scale = (step(0, 0) + step(1, 1)) / 2.0 - 1.0;
-    const double turn = (step(1, 0) - step(0, 1)) / 2.0;
-    return (std::hypot(step(0, 2), step(1, 2)) + 0.5 * (std::abs(scale) + std::abs(turn))) *
-           perUnit;
+// loosely, is left out: it would keep a well-converged fit going. On the full picture, whose
+// figures are read, the largest of the moves counts, with the scale taken a tenth of the way to
+// the edge: the scale matters to a few hundredths of a per cent, and on a picture of little
+// texture it creeps with the perspective for many steps at finer sizes.
+double ReadingMove(const cv::Matx33d& step, double perUnit, bool fine) {
+    const double scale = std::abs((step(0, 0) + step(1, 1)) / 2.0 - 1.0);
+    const double turn = std::abs((step(1, 0) - step(0, 1)) / 2.0);
+    const double centre = std::hypot(step(0, 2), step(1, 2));
+    if (fine) return std::max({centre, 0.5 * turn, 0.05 * scale}) * perUnit;
+    return (centre + 0.5 * (scale + turn)) * perUnit;
 }
 
 // A camera turned about its lens, its picture then scaled and turned about the centre, moves
 // its picture by H = [[A, t], [p^T, 1]] with A = s R + t p^T / 2 to second order in the turn:
-// the stretch and shear of A are fixed by the shift and the perspective. Adds to the normal
-// equations a strong pull of the step's stretch and shear (parameters 6 and 7) toward what
-// makes the warp so, leaving the other six to the pictures.
-constexpr double kTurnHold = 100.0;
-
-template <typename Normal, typename Rhs>
-void HoldToTurn(const Warp& warp, Normal& normal, Rhs& rhs) {
-    const cv::Matx33d& h = warp.h;
+// the stretch and shear of A are fixed by the shift and the perspective. Puts the warp back on
+// such maps: keeps its shift, perspective and the similarity part of A - t p^T / 2, and sets the
+// stretch and shear to what the shift and the perspective make them.
+void ProjectToTurn(Warp& warp) {
+    cv::Matx33d& h = warp.h;
     const cv::Matx22d b(h(0, 0) - 0.5 * h(0, 2) * h(2, 0), h(0, 1) - 0.5 * h(0, 2) * h(2, 1),
                         h(1, 0) - 0.5 * h(1, 2) * h(2, 0), h(1, 1) - 0.5 * h(1, 2) * h(2, 1));
-    // b less its similarity part: its stretch along x against y, and its shear.
-    const double stretch = (b(0, 0) - b(1, 1)) / 2.0;
-    const double shear = (b(0, 1) + b(1, 0)) / 2.0;
-    const double hold = kTurnHold * std::max({normal(6, 6), normal(7, 7), 1e-9});
-    normal(6, 6) += hold;
-    normal(7, 7) += hold;
-    // A step of (c, d) takes about (c, d) off the warp's stretch and shear.
-    rhs[6] += hold * stretch;
-    rhs[7] += hold * shear;
+    const double scale = (b(0, 0) + b(1, 1)) / 2.0;
+    const double turn = (b(1, 0) - b(0, 1)) / 2.0;
+    h(0, 0) = scale + 0.5 * h(0, 2) * h(2, 0);
+    h(0, 1) = -turn + 0.5 * h(0, 2) * h(2, 1);
+    h(1, 0) = turn + 0.5 * h(1, 2) * h(2, 0);
+    h(1, 1) = scale + 0.5 * h(1, 2) * h(2, 1);
 }
 
 FitFailure Shortage(const LevelModel& model, const Samples& samples) {
@@ -72,7 +67,10 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
     RefineResult result;
     const int parameters = ParameterCount(model.motion);
     const bool fitBlur = model.steps.size() > 1;
-    const int unknowns = parameters + (fitBlur ? 1 : 0);
+    // A turned camera's stretch and shear follow from the rest: the first six parameters are
+    // fitted, and every step is followed by putting the warp back on the turned camera's maps.
+    const int fitted = model.motion == Motion::Turn ? 6 : parameters;
+    const int unknowns = fitted + (fitBlur ? 1 : 0);
     const double lastStep = static_cast<double>(model.steps.size() - 1);
     const double perUnit = kUnit * LevelScale(model.level);
     Samples samples;
@@ -99,15 +97,14 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
         double row[kMaxParameters + 1];
         for (size_t i = 0; i < samples.state.size(); ++i) {
             if (weights[i] <= 0.0f) continue;
-            for (int k = 0; k < parameters; ++k) row[k] = reference.Descent(i, parameters, k);
-            if (fitBlur) row[parameters] = reference.Change(i);
+            for (int k = 0; k < fitted; ++k) row[k] = reference.Descent(i, parameters, k);
+            if (fitBlur) row[fitted] = reference.Change(i);
             const double w = weights[i];
             for (int a = 0; a < unknowns; ++a) {
                 rhs[a] += w * row[a] * residuals[i];
                 for (int b = a; b < unknowns; ++b) normal(a, b) += w * row[a] * row[b];
             }
         }
-        if (model.motion == Motion::Turn) HoldToTurn(warp, normal, rhs);
         for (int a = unknowns; a <= kMaxParameters; ++a) normal(a, a) = 1.0;
         for (int a = 0; a <= kMaxParameters; ++a)
             for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
@@ -117,12 +114,14 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
             return result;
         }
         // Inverse composition: warp <- warp o step^-1.
-        const cv::Matx33d stepWarp = StepWarp(model.motion, step.val);
+        double q[kMaxParameters] = {};
+        std::copy(step.val, step.val + fitted, q);
+        const cv::Matx33d stepWarp = StepWarp(q);
         warp.h = warp.h * stepWarp.inv();
         warp.h *= 1.0 / warp.h(2, 2);
-        if (fitBlur)
-            blur = std::clamp(blur + std::clamp(step[parameters], -1.0, 1.0), 0.0, lastStep);
-        if (ReadingMove(stepWarp, perUnit) < stopShift) {
+        if (model.motion == Motion::Turn) ProjectToTurn(warp);
+        if (fitBlur) blur = std::clamp(blur + std::clamp(step[fitted], -1.0, 1.0), 0.0, lastStep);
+        if (ReadingMove(stepWarp, perUnit, model.level == 0) < stopShift) {
             ++result.iterations;
             break;
         }

@@ -26,7 +26,7 @@ namespace alignment {
 // What a level fits: a similarity (shift, turn, scale; for the coarse levels, where a turn's
 // perspective is below a pixel), a similarity with perspective (the map of a camera turned
 // about its lens to first order, whatever the lens), or the map of a turned camera to second
-// order (Turn): a homography whose stretch and shear are held to what the shift and the
+// order (Turn): a homography whose stretch and shear are kept to what the shift and the
 // perspective make them. Left free, as in a general homography, they would trade off with the
 // shift and the roll on scenes whose texture lies in a few places.
 enum class Motion { Similarity, Perspective, Turn };
@@ -94,7 +94,6 @@ inline constexpr int kRegionsY = 6;
 inline constexpr int kMinRegions = 8;
 inline constexpr double kWellCorrelated = 0.9;
 struct Agreement {
-    double weakest = 0.0;  // the weakest correlation among regions that mostly agree
     double well = 0.0;     // of the points in regions with shapes, those agreeing in regions that
                            // agree well; 0 when too few regions have shapes
     double share = 0.0;    // of the usable points, those that agree
