@@ -26,6 +26,7 @@ cv::Mat Render(int slot, const sim::FrameSettings& settings) {
 struct Camera {
     cv::Mat reference;
     cv::Mat live;
+    cv::Mat next;  // the next frame: other noise, the camera turned a little further
 };
 
 const Camera& CameraAt(int slot) {
@@ -38,6 +39,11 @@ const Camera& CameraAt(int slot) {
                                     .noise = 1.5f,
                                     .seed = 3,
                                     .pose = {-27.0f, 18.0f, 2.2f}});
+        camera.next = Render(slot, {.brightness = 1.6f,
+                                    .defocus = 1.5f,
+                                    .noise = 1.5f,
+                                    .seed = 4,
+                                    .pose = {-26.5f, 18.3f, 2.25f}});
     }
     return camera;
 }
@@ -50,6 +56,23 @@ void BM_Measure(benchmark::State& state) {
     for (auto _ : state) {
         const AlignmentOffset offset = meter.Measure(camera.live);
         benchmark::DoNotOptimize(offset);
+    }
+}
+
+// What the assistant pays per refresh while a camera stays near where it was: the fit follows
+// it from the last picture (the two frames alternate, each a little off the other).
+void BM_MeasureFollowing(benchmark::State& state) {
+    cv::setNumThreads(0);
+    const Camera& camera = CameraAt(static_cast<int>(state.range(0)));
+    AlignmentMeter meter;
+    meter.SetReference(camera.reference);
+    AlignmentTrack track;
+    meter.Measure(camera.live, &track);
+    bool next = true;
+    for (auto _ : state) {
+        const AlignmentOffset offset = meter.Measure(next ? camera.next : camera.live, &track);
+        benchmark::DoNotOptimize(offset);
+        next = !next;
     }
 }
 
@@ -72,6 +95,7 @@ void BM_Sharpness(benchmark::State& state) {
 
 // slot 0: the side camera, 2: the top camera.
 BENCHMARK(BM_Measure)->ArgName("slot")->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeasureFollowing)->ArgName("slot")->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetReference)->ArgName("slot")->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sharpness);
 

@@ -102,6 +102,7 @@ void AssistantWindow::PrepareReference(CameraSlot slot) {
     reference.prepared = true;
     reference.loaded = LoadReference(slot, reference.choice, store_, korean_);
     reference.meter = AlignmentMeter();
+    reference.track = AlignmentTrack();
     if (!reference.loaded.picture.empty()) reference.meter.SetReference(reference.loaded.picture);
 }
 

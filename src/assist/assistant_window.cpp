@@ -267,8 +267,8 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
         ShowMessage(panel);
     }
 
-    const Reference& reference = references_[slot];
-    CameraReading reading = ReadCamera(live.frame, reference.meter, FocusPoint());
+    Reference& reference = references_[slot];
+    CameraReading reading = ReadCamera(live.frame, reference.meter, &reference.track, FocusPoint());
     live.shown = ShownOffset(reading.offset, live.shown);
     reading.offset = live.shown;
     RecordSharpness(live, now, reading.sharpness);

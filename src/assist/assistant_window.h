@@ -60,6 +60,7 @@ private:
         bool prepared = false;
         LoadedReference loaded;
         AlignmentMeter meter;                  // without a reference while none could be read
+        AlignmentTrack track;                  // where the last measurement against meter ended
         std::vector<ReferenceChoice> offered;  // the entries of the choice, in order
         std::string file;                      // the picture file picked last, offered again
         QString kept;                          // said after Keep as reference

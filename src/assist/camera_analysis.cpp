@@ -38,9 +38,10 @@ cv::Mat Stretched(const cv::Mat& picture, cv::Size size) {
 
 }  // namespace
 
-CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, cv::Point focus) {
+CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, AlignmentTrack* track,
+                         cv::Point focus) {
     CameraReading reading;
-    reading.offset = meter.Measure(live);
+    reading.offset = meter.Measure(live, track);
     reading.sharpness = MeasureSharpness(live, focus);
     reading.overExposed = FocusWindowOverExposed(live, focus);
     IplImage header = cvIplImage(live);

@@ -17,9 +17,10 @@ struct CameraReading {
     std::optional<FocusFit> focusFit;  // the histogram fit; empty when its solve failed
 };
 
-/// Measures live (640 x 480 CV_8UC1) against the meter's reference and around focus. Reads and
-/// writes no global.
-CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, cv::Point focus);
+/// Measures live (640 x 480 CV_8UC1) against the meter's reference and around focus, following
+/// the camera from its last measurement (track, updated). Reads and writes no global.
+CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, AlignmentTrack* track,
+                         cv::Point focus);
 
 /// live and reference laid over each other at size, as RGB (CV_8UC3): the reference in red and
 /// blue, the live picture in green, each stretched to its own grey range. What matches is grey;

@@ -135,7 +135,30 @@ AlignmentFailure FailureOf(alignment::FitFailure failure, const alignment::Warp&
                                               : AlignmentFailure::NoMatch;
 }
 
+// Steps of the fine fit from the search, and from the last picture. A fit that has not settled
+// in a few steps from the last picture (a picture of little texture, whose scale, perspective and
+// defocus creep together) goes on from where it stopped at the next picture.
+constexpr int kFineIterations = 15;
+constexpr int kFollowIterations = 5;
+// A fit followed from the last picture is taken when it moved the figures less than this:
+// farther, another part of a repeating pattern may have caught it, and the whole search decides.
+constexpr double kFollowShift = 2.0;  // pixels
+constexpr double kFollowAngle = 0.2;  // degrees
+
+bool Near(const AlignmentOffset& now, const AlignmentOffset& before) {
+    return std::hypot(now.dx - before.dx, now.dy - before.dy) <= kFollowShift &&
+           std::abs(now.angle - before.angle) <= kFollowAngle;
+}
+
 }  // namespace
+
+void AlignmentMeter::Keep(AlignmentTrack& track, const AlignmentOffset& offset,
+                          const alignment::Warp& warp, double blur) {
+    track.followed_ = offset.measured;
+    track.motion_ = warp.h;
+    track.blur_ = blur;
+    track.last_ = offset;
+}
 
 void AlignmentMeter::SetReference(const cv::Mat& reference) {
     if (!IsFrame(reference)) {
@@ -163,28 +186,51 @@ bool AlignmentMeter::HasReference() const {
     return prepared_ != nullptr;
 }
 
-AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live) const {
+AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* track) const {
     AlignmentOffset offset;
     if (!prepared_ || !IsFrame(live)) return offset;
     if ((offset.failure = Exposure(live)) != AlignmentFailure::None) return offset;
-    const alignment::Prepared& prepared = *prepared_;
     const alignment::PictureLevels levels = alignment::BuildLevels(live);
+    if (track != nullptr && track->followed_) {
+        // The camera has most likely not moved far since the last picture: the fine fit alone,
+        // from where that one ended, taken only if it agrees and moved the figures little.
+        alignment::Warp warp{track->motion_};
+        double blur = track->blur_;
+        const AlignmentOffset followed = FitFine(levels, warp, blur, kFollowIterations);
+        if (followed.measured && Near(followed, track->last_)) {
+            Keep(*track, followed, warp, blur);
+            return followed;
+        }
+    }
+    alignment::Warp warp;
+    double blur = 0.0;
+    if ((offset.failure = FitCoarse(levels, warp)) == AlignmentFailure::None)
+        offset = FitFine(levels, warp, blur = kMiddleStep, kFineIterations);
+    if (track != nullptr) Keep(*track, offset, warp, blur);
+    return offset;
+}
 
-    alignment::Warp warp = prepared.search.Find(levels.coarsest).motion;
+AlignmentFailure AlignmentMeter::FitCoarse(const alignment::PictureLevels& levels,
+                                           alignment::Warp& warp) const {
+    const alignment::Prepared& prepared = *prepared_;
+    warp = prepared.search.Find(levels.coarsest).motion;
     double blur = 0.0;
     for (int level = kSearchLevel; level >= 1; --level) {
         // The coarse levels need only bring the fine fit within its reach.
         const alignment::RefineResult result = alignment::Refine(
             prepared.levels[level], levels.levels[level], warp, blur, 12, level > 1 ? 0.02 : 0.01);
-        if (!result.ok()) {
-            offset.failure =
-                FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);
-            return offset;
-        }
+        if (!result.ok())
+            return FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);
     }
-    blur = kMiddleStep;
+    return AlignmentFailure::None;
+}
+
+AlignmentOffset AlignmentMeter::FitFine(const alignment::PictureLevels& levels,
+                                        alignment::Warp& warp, double& blur, int iterations) const {
+    const alignment::Prepared& prepared = *prepared_;
+    AlignmentOffset offset;
     const alignment::RefineResult result =
-        alignment::Refine(prepared.fine, levels.fine, warp, blur, 15, 0.005);
+        alignment::Refine(prepared.fine, levels.fine, warp, blur, iterations, 0.005);
     if (!result.ok()) {
         offset.failure =
             FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);

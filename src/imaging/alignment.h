@@ -47,7 +47,20 @@ inline constexpr double kAlignmentRangeScale = 0.04;  // 1 - 4 % .. 1 + 4 %
 
 namespace alignment {
 struct Prepared;
-}
+struct PictureLevels;
+struct Warp;
+}  // namespace alignment
+
+// What one measurement of a camera leaves for the next of the same camera and reference: where
+// its fit ended. A new one (or one whose last measurement gave no numbers) follows nothing.
+class AlignmentTrack {
+private:
+    friend class AlignmentMeter;
+    bool followed_ = false;
+    cv::Matx33d motion_;
+    double blur_ = 0.0;
+    AlignmentOffset last_;
+};
 
 class AlignmentMeter {
 public:
@@ -55,10 +68,18 @@ public:
     // (pyramids, gradients, spectra) once.
     void SetReference(const cv::Mat& reference);
     bool HasReference() const;
-    // live: 640 x 480 CV_8UC1. Never modifies its input.
-    AlignmentOffset Measure(const cv::Mat& live) const;
+    // live: 640 x 480 CV_8UC1. Never modifies its input. With a track of the same camera (and
+    // this reference), the fit starts where the last one ended and skips the search when the
+    // camera moved little; the track is updated.
+    AlignmentOffset Measure(const cv::Mat& live, AlignmentTrack* track = nullptr) const;
 
 private:
+    AlignmentFailure FitCoarse(const alignment::PictureLevels& levels, alignment::Warp& warp) const;
+    AlignmentOffset FitFine(const alignment::PictureLevels& levels, alignment::Warp& warp,
+                            double& blur, int iterations) const;
+    static void Keep(AlignmentTrack& track, const AlignmentOffset& offset,
+                     const alignment::Warp& warp, double blur);
+
     // Shared, never changed once made: copies of a meter share it.
     std::shared_ptr<const alignment::Prepared> prepared_;
 };

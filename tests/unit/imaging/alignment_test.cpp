@@ -99,6 +99,38 @@ TEST_P(AlignmentAccuracy, FindsNearAndFarMountings) {
 INSTANTIATE_TEST_SUITE_P(EachPosition, AlignmentAccuracy, ::testing::Values(0, 1, 2, 3),
                          [](const auto& info) { return std::string(kPositions[info.param]); });
 
+// The assistant follows each camera from one refresh to the next. A camera held still, then
+// turned far at once, then showing another scene, then back: every picture gets the figures
+// (or the refusal) a fresh measurement gives.
+TEST(AlignmentFollowing, TracksAStillCameraAndCatchesJumpsAndOtherScenes) {
+    for (const int slot : {0, 2}) {
+        AlignmentMeter meter;
+        meter.SetReference(Reference(slot));
+        AlignmentTrack track;
+        const Shot still{{3.0f, -2.0f, 0.3f}, 1.0f, 1.0f, 1.0f};
+        const Shot turned{{30.0f, -21.0f, 2.0f}, 1.0f, 1.0f, 1.0f};
+        const struct {
+            const Shot& shot;
+            int scene;
+        } sequence[] = {{still, slot},  {still, slot},      {still, slot},
+                        {turned, slot}, {turned, slot ^ 1}, {turned, slot}};
+        uint64_t seed = 11;
+        for (const auto& [shot, scene] : sequence) {
+            const cv::Mat live = Live(scene, shot, ++seed);
+            const AlignmentOffset followed = meter.Measure(live, &track);
+            const AlignmentOffset fresh = meter.Measure(live);
+            SCOPED_TRACE(::testing::Message() << kPositions[slot] << " picture " << seed - 11);
+            ASSERT_EQ(followed.measured, fresh.measured);
+            EXPECT_EQ(followed.measured, scene == slot);
+            if (!followed.measured) continue;
+            const double tolerance = slot == 0 ? 0.3 : 0.1;
+            EXPECT_NEAR(followed.dx, shot.pose.dx, tolerance + 0.01 * std::abs(shot.pose.dx));
+            EXPECT_NEAR(followed.dy, shot.pose.dy, tolerance + 0.01 * std::abs(shot.pose.dy));
+            EXPECT_NEAR(followed.angle, shot.pose.angle, 0.05);
+        }
+    }
+}
+
 // A black frame (lens cap), another camera's scene and the mirror image of the right one (the
 // other handedness) give no numbers; so do pictures of the wrong size and a meter without a
 // reference.
