@@ -41,10 +41,14 @@ struct Blend {
     float Value(size_t i) const {
         return lower->values[i] + share * (upper->values[i] - lower->values[i]);
     }
-    float Descent(size_t i, int parameters, int k) const {
-        const size_t at = i * parameters + k;
+    float Descent(size_t i, int k) const {
+        const size_t at = k * lower->values.size() + i;
         return lower->descent[at] + share * (upper->descent[at] - lower->descent[at]);
     }
+    // The descent entries of parameter k at every point, blended into buffer where needed.
+    const float* Descents(int k, std::vector<float>& buffer) const;
+    // The change of the values per step at every point, into buffer.
+    const float* Changes(std::vector<float>& buffer) const;
     float Change(size_t i) const { return upper->values[i] - lower->values[i]; }
 };
 // live = (g0 + g1 ux + g2 uy + g3 |u|^2) reference + black, fitted with the points' weights.

@@ -94,6 +94,14 @@ LevelModel BuildLevelModel(const std::vector<cv::Mat>& steps, size_t chooseOn,
             AddDescent(motion, gx[k].at<float>(y, x) * perUnit, gy[k].at<float>(y, x) * perUnit,
                        model.units[i], step.descent);
         }
+        // Parameter by parameter, so that a fit reads each as one run of memory.
+        const size_t points = model.points.size();
+        const int parameters = ParameterCount(motion);
+        std::vector<float> byParameter(step.descent.size());
+        for (size_t i = 0; i < points; ++i)
+            for (int p = 0; p < parameters; ++p)
+                byParameter[p * points + i] = step.descent[i * parameters + p];
+        step.descent = std::move(byParameter);
     }
     return model;
 }

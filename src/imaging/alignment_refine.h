@@ -38,7 +38,7 @@ inline int ParameterCount(Motion motion) {
 struct LevelModel {
     struct Step {
         std::vector<float> values;   // reference grey levels at the points
-        std::vector<float> descent;  // per point ParameterCount(motion) entries
+        std::vector<float> descent;  // ParameterCount(motion) runs of one entry per point
     };
     int level = 0;
     int border = 0;  // pixels next to a picture's edge that are not used
