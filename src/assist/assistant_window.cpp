@@ -23,8 +23,9 @@ namespace {
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 // A view of rgb; QPixmap::fromImage copies it.
-QImage ToImage(const cv::Mat& rgb) {
-    return QImage(rgb.data, rgb.cols, rgb.rows, static_cast<int>(rgb.step), QImage::Format_RGB888);
+QImage ToImage(const cv::Mat& bgrx) {
+    return QImage(bgrx.data, bgrx.cols, bgrx.rows, static_cast<int>(bgrx.step),
+                  QImage::Format_RGB32);
 }
 
 cv::Point FocusPoint() {

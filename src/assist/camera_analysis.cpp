@@ -52,19 +52,21 @@ CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, Align
 cv::Mat OverlayPicture(const cv::Mat& live, const cv::Mat& reference, cv::Size size,
                        cv::Point focus) {
     cv::Mat picture;
-    if (live.empty() && reference.empty()) return cv::Mat(size, CV_8UC3, cv::Scalar::all(0));
+    if (live.empty() && reference.empty()) return cv::Mat(size, CV_8UC4, cv::Scalar(0, 0, 0, 255));
     if (live.empty() || reference.empty()) {
-        cv::cvtColor(Stretched(live.empty() ? reference : live, size), picture, cv::COLOR_GRAY2RGB);
+        cv::cvtColor(Stretched(live.empty() ? reference : live, size), picture,
+                     cv::COLOR_GRAY2BGRA);
     } else {
         const cv::Mat ref = Stretched(reference, size);
-        const cv::Mat channels[3] = {ref, Stretched(live, size), ref};
-        cv::merge(channels, 3, picture);
+        const cv::Mat opaque(size, CV_8UC1, cv::Scalar(255));
+        const cv::Mat channels[4] = {ref, Stretched(live, size), ref, opaque};
+        cv::merge(channels, 4, picture);
     }
     const double scale = static_cast<double>(size.width) / (live.empty() ? reference : live).cols;
     const cv::Point corner(cvRound((focus.x - kFocusWindowHalf) * scale),
                            cvRound((focus.y - kFocusWindowHalf) * scale));
     const int side = cvRound(2 * kFocusWindowHalf * scale);
-    cv::rectangle(picture, cv::Rect(corner, cv::Size(side, side)), cv::Scalar(255, 255, 0), 1);
+    cv::rectangle(picture, cv::Rect(corner, cv::Size(side, side)), cv::Scalar(0, 255, 255, 255), 1);
     return picture;
 }
 

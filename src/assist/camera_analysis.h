@@ -22,7 +22,8 @@ struct CameraReading {
 CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, AlignmentTrack* track,
                          cv::Point focus);
 
-/// live and reference laid over each other at size, as RGB (CV_8UC3): the reference in red and
+/// live and reference laid over each other at size, as CV_8UC4 holding blue, green, red and 255
+/// (the memory layout of Qt's RGB32, shown without conversion): the reference in red and
 /// blue, the live picture in green, each stretched to its own grey range. What matches is grey;
 /// edges that do not match show magenta where the reference has them and green where the live
 /// picture has them. Without a reference the live picture alone, in grey; without a live picture
