@@ -12,7 +12,9 @@
 #   6. the complete frames a second that reach an ordinary account and root from GigE Vision
 #      cameras at 20 frames a second, and the longest frame tick when one dies
 #      (bench/gige_frames.sh, in a private network namespace);
-#   7. the time and peak memory of one unattended check (bench/check_bench.sh).
+#   7. the time and peak memory of one unattended check (bench/check_bench.sh);
+#   8. the CPU time of the live view with the Alignment Assistant open against closed
+#      (bench/assistant_cpu.sh).
 # Prints a summary; raw figures stay in BUILD_DIR/bench/results/.
 #
 # Usage: scripts/bench.sh [BUILD_DIR]
@@ -214,3 +216,7 @@ bash bench/gige_frames.sh "$BUILD_DIR"
 # ---- 7. the unattended check -------------------------------------------------------------------
 echo "7. One unattended check with a pair of cameras (vantrel-check), simulated and GigE Vision"
 bash bench/check_bench.sh "$BUILD_DIR"
+
+# ---- 8. the Alignment Assistant --------------------------------------------------------------
+echo "8. The live view with the Alignment Assistant open and closed, simulated cameras"
+bash bench/assistant_cpu.sh "$BUILD_DIR"
