@@ -23,9 +23,11 @@ namespace {
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 // A view of rgb; QPixmap::fromImage copies it.
+// A copy: a QImage over the picture's memory would outlive it in a pixmap made from it.
 QImage ToImage(const cv::Mat& bgrx) {
     return QImage(bgrx.data, bgrx.cols, bgrx.rows, static_cast<int>(bgrx.step),
-                  QImage::Format_RGB32);
+                  QImage::Format_RGB32)
+        .copy();
 }
 
 cv::Point FocusPoint() {
