@@ -250,6 +250,13 @@ TEST_F(AssistantTest, DirectionsFollowTheOffsetAndTheReferenceItselfIsAligned) {
     EXPECT_EQ(Text("side.verdict"), QStringLiteral("NOT ALIGNED"));
     EXPECT_EQ(Text("top.horizontal"), QStringLiteral("0.0 px"));
     EXPECT_EQ(Text("top.verdict"), QStringLiteral("ALIGNED"));
+    // Each panel shows its own camera's picture.
+    const auto* sidePicture = Find<QLabel>("side.picture");
+    const auto* topPicture = Find<QLabel>("top.picture");
+    ASSERT_TRUE(sidePicture && topPicture);
+    const QImage sideImage = sidePicture->pixmap(Qt::ReturnByValue).toImage();
+    EXPECT_FALSE(sideImage.isNull());
+    EXPECT_NE(sideImage, topPicture->pixmap(Qt::ReturnByValue).toImage());
 }
 
 TEST_F(AssistantTest, SnapshotReferenceIsReadWhenPickedAndProblemsAreSaid) {
