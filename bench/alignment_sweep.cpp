@@ -4,6 +4,8 @@
 // confidence on pictures that must not be measured. Prints error statistics.
 //
 // Usage: alignment_sweep [CASES_PER_GROUP]   (default 60)
+// Environment: SWEEP_SEED (of the poses and noise), SWEEP_FOLLOW=N (each pose measured as the
+// assistant follows a still camera, after N earlier pictures of it), SWEEP_VERBOSE.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -59,7 +61,10 @@ bool Opposite(double truth, double measured) {
 int main(int argc, char** argv) {
     const int perGroup = argc > 1 ? std::atoi(argv[1]) : 60;
     const bool verbose = std::getenv("SWEEP_VERBOSE") != nullptr;
-    std::mt19937 random(20240611);
+    // SWEEP_FOLLOW=N: each pose measured after N earlier refreshes of the same still camera.
+    const int refreshes = std::getenv("SWEEP_FOLLOW") ? std::atoi(std::getenv("SWEEP_FOLLOW")) : 0;
+    std::mt19937 random(std::getenv("SWEEP_SEED") ? std::atoi(std::getenv("SWEEP_SEED"))
+                                                  : 20240611);
     std::array<cv::Mat, 4> references;
     std::array<AlignmentMeter, 4> meters;
     for (int slot = 0; slot < 4; ++slot) {
@@ -81,10 +86,17 @@ int main(int argc, char** argv) {
                 const float sigma = 0.4f + 2.0f * (i % 8) / 7.0f;
                 const float gain = 1.0f + static_cast<float>((i / 8) % 3);
                 const float exposure = 0.7f + 0.3f * static_cast<float>(i % 5);
+                // A still camera as the assistant follows it: the refreshes before the one
+                // counted, each a new picture.
+                AlignmentTrack track;
+                for (int k = 0; k < refreshes; ++k)
+                    meters[slot].Measure(
+                        bench::LivePicture(scene, pose, sigma, gain, exposure, random()), &track);
                 const cv::Mat live =
                     bench::LivePicture(scene, pose, sigma, gain, exposure, random());
                 const auto start = std::chrono::steady_clock::now();
-                const AlignmentOffset offset = meters[slot].Measure(live);
+                const AlignmentOffset offset =
+                    meters[slot].Measure(live, refreshes > 0 ? &track : nullptr);
                 const double ms = std::chrono::duration<double, std::milli>(
                                       std::chrono::steady_clock::now() - start)
                                       .count();

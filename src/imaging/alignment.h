@@ -37,7 +37,7 @@ struct AlignmentOffset {
 };
 
 // Below this confidence a measurement gives no numbers.
-inline constexpr double kAlignmentMinConfidence = 0.6;
+inline constexpr double kAlignmentMinConfidence = 0.65;
 
 // The measuring range.
 inline constexpr double kAlignmentRangeX = 80.0;      // pixels, either way
