@@ -155,7 +155,6 @@ bool Near(const AlignmentOffset& now, const AlignmentOffset& before) {
 
 void AlignmentMeter::Keep(AlignmentTrack& track, const AlignmentOffset& offset,
                           const alignment::Warp& warp, double blur) {
-    track.followed_ = offset.measured;
     track.motion_ = warp.h;
     track.blur_ = blur;
     track.last_ = offset;
@@ -192,7 +191,7 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* tra
     if (!prepared_ || !IsFrame(live)) return offset;
     if ((offset.failure = Exposure(live)) != AlignmentFailure::None) return offset;
     const alignment::PictureLevels levels = alignment::BuildLevels(live);
-    if (track != nullptr && track->followed_) {
+    if (track != nullptr && track->last_.measured) {
         // The camera has most likely not moved far since the last picture: the fine fit alone,
         // from where that one ended, taken only if it agrees and moved the figures little.
         alignment::Warp warp{track->motion_};

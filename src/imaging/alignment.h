@@ -56,10 +56,9 @@ struct Warp;
 class AlignmentTrack {
 private:
     friend class AlignmentMeter;
-    bool followed_ = false;
     cv::Matx33d motion_;
     double blur_ = 0.0;
-    AlignmentOffset last_;
+    AlignmentOffset last_;  // followed only when it was measured
 };
 
 class AlignmentMeter {

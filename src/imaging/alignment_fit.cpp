@@ -90,68 +90,63 @@ bool SolveLight(const cv::Matx<double, 5, 5>& sums, const cv::Vec<double, 5>& rh
     return light.Gain({0, 0}) > 1e-3;
 }
 
-namespace {
-
-// The weighted sums of the light's normal equations over the points: normal(a, b) = sum of
-// w r_a r_b and rhs(a) = sum of w r_a l over the rows r of Light::Row and the live values l.
-// Four points at a time in single precision, gathered into double every kBlock points.
-constexpr size_t kBlock = 64;
-
-void LightSums(const Blend& reference, const std::vector<cv::Point2f>& units, const float* w,
-               const float* live, size_t count, cv::Matx<double, 5, 5>& normal,
-               cv::Vec<double, 5>& rhs) {
-    const float* lower = reference.lower->values.data();
-    const float* upper = reference.upper->values.data();
-    const float* u = reinterpret_cast<const float*>(units.data());
+template <int N>
+void WeightedSums(const float* const* columns, int used, const float* w, const float* e,
+                  size_t count, cv::Matx<double, N, N>& normal, cv::Vec<double, N>& rhs) {
+    constexpr size_t kBlock = 64;
     size_t i = 0;
 #if CV_SIMD128
-    const cv::v_float32x4 share = cv::v_setall_f32(reference.share);
-    const cv::v_float32x4 one = cv::v_setall_f32(1.0f);
+    constexpr int kPairs = N * (N + 1) / 2;
     for (; i + kBlock <= count; i += kBlock) {
-        std::array<cv::v_float32x4, 20> sums;
+        std::array<cv::v_float32x4, kPairs + N> sums;
         sums.fill(cv::v_setzero_f32());
         for (size_t j = i; j < i + kBlock; j += 4) {
-            const cv::v_float32x4 low = cv::v_load(lower + j);
-            const cv::v_float32x4 r = cv::v_muladd(cv::v_load(upper + j) - low, share, low);
-            cv::v_float32x4 ux, uy;
-            cv::v_load_deinterleave(u + 2 * j, ux, uy);
-            const std::array<cv::v_float32x4, 5> row = {r, r * ux, r * uy, r * (ux * ux + uy * uy),
-                                                        one};
+            std::array<cv::v_float32x4, N> row;
+            for (int a = 0; a < used; ++a) row[a] = cv::v_load(columns[a] + j);
             const cv::v_float32x4 weight = cv::v_load(w + j);
-            const cv::v_float32x4 value = cv::v_load(live + j);
+            const cv::v_float32x4 target = cv::v_load(e + j);
             int k = 0;
-            for (int a = 0; a < 5; ++a) {
+            for (int a = 0; a < used; ++a) {
                 const cv::v_float32x4 weighted = weight * row[a];
-                for (int b = a; b < 5; ++b) sums[k] = cv::v_muladd(weighted, row[b], sums[k]), ++k;
-                sums[15 + a] = cv::v_muladd(weighted, value, sums[15 + a]);
+                sums[kPairs + a] = cv::v_muladd(weighted, target, sums[kPairs + a]);
+                for (int b = a; b < used; ++b, ++k)
+                    sums[k] = cv::v_muladd(weighted, row[b], sums[k]);
             }
         }
         int k = 0;
-        for (int a = 0; a < 5; ++a) {
-            for (int b = a; b < 5; ++b) normal(a, b) += cv::v_reduce_sum(sums[k++]);
-            rhs[a] += cv::v_reduce_sum(sums[15 + a]);
+        for (int a = 0; a < used; ++a) {
+            rhs[a] += cv::v_reduce_sum(sums[kPairs + a]);
+            for (int b = a; b < used; ++b) normal(a, b) += cv::v_reduce_sum(sums[k++]);
         }
     }
 #endif
     for (; i < count; ++i) {
-        if (w[i] == 0.0f) continue;
-        const auto row = Light::Row(reference.Value(i), units[i]);
-        for (int a = 0; a < 5; ++a) {
-            rhs[a] += w[i] * row[a] * live[i];
-            for (int b = a; b < 5; ++b) normal(a, b) += w[i] * row[a] * row[b];
+        if (w[i] <= 0.0f) continue;
+        for (int a = 0; a < used; ++a) {
+            rhs[a] += static_cast<double>(w[i]) * columns[a][i] * e[i];
+            for (int b = a; b < used; ++b)
+                normal(a, b) += static_cast<double>(w[i]) * columns[a][i] * columns[b][i];
         }
     }
 }
 
-}  // namespace
+template void WeightedSums<5>(const float* const*, int, const float*, const float*, size_t,
+                              cv::Matx<double, 5, 5>&, cv::Vec<double, 5>&);
+template void WeightedSums<kMaxParameters + 1>(
+    const float* const*, int, const float*, const float*, size_t,
+    cv::Matx<double, kMaxParameters + 1, kMaxParameters + 1>&,
+    cv::Vec<double, kMaxParameters + 1>&);
 
 bool FitLight(const LevelModel& model, const Blend& reference, const Samples& samples,
               const std::vector<float>& weights, Light& light, bool even) {
     // The weights of the usable points; 0 for the others. The spread of the live values, which
     // tells a flat picture, in double precision: it is the small difference of large sums.
+    // The light's rows (Light::Row) column by column.
     thread_local std::vector<float> used;
+    thread_local std::array<std::vector<float>, 5> rows;
     const size_t count = samples.state.size();
     used.resize(count);
+    for (std::vector<float>& column : rows) column.resize(count);
     double sum = 0.0, mean = 0.0, square = 0.0;
     for (size_t i = 0; i < count; ++i) {
         const float w = samples.state[i] == kUsable && weights[i] > 0.0f ? weights[i] : 0.0f;
@@ -159,10 +154,19 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
         sum += w;
         mean += w * samples.live[i];
         square += static_cast<double>(w) * samples.live[i] * samples.live[i];
+        const float r = reference.Value(i);
+        const cv::Point2f u = model.units[i];
+        rows[0][i] = r;
+        rows[1][i] = r * u.x;
+        rows[2][i] = r * u.y;
+        rows[3][i] = r * (u.x * u.x + u.y * u.y);
+        rows[4][i] = 1.0f;
     }
     cv::Matx<double, 5, 5> normal = cv::Matx<double, 5, 5>::zeros();
     cv::Vec<double, 5> rhs;
-    LightSums(reference, model.units, used.data(), samples.live.data(), count, normal, rhs);
+    const std::array<const float*, 5> columns = {rows[0].data(), rows[1].data(), rows[2].data(),
+                                                 rows[3].data(), rows[4].data()};
+    WeightedSums(columns.data(), 5, used.data(), samples.live.data(), count, normal, rhs);
     for (int a = 0; a < 5; ++a)
         for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
     // A flat live picture (black, white, lens cap) has nothing to fit.

@@ -41,15 +41,10 @@ struct Blend {
     float Value(size_t i) const {
         return lower->values[i] + share * (upper->values[i] - lower->values[i]);
     }
-    float Descent(size_t i, int k) const {
-        const size_t at = k * lower->values.size() + i;
-        return lower->descent[at] + share * (upper->descent[at] - lower->descent[at]);
-    }
     // The descent entries of parameter k at every point, blended into buffer where needed.
     const float* Descents(int k, std::vector<float>& buffer) const;
     // The change of the values per step at every point, into buffer.
     const float* Changes(std::vector<float>& buffer) const;
-    float Change(size_t i) const { return upper->values[i] - lower->values[i]; }
 };
 // live = (g0 + g1 ux + g2 uy + g3 |u|^2) reference + black, fitted with the points' weights.
 struct Light {
@@ -64,6 +59,14 @@ struct Light {
     // The live value in the reference's grey levels.
     double Normalised(double live, cv::Point2f u) const { return (live - c[4]) / Gain(u); }
 };
+
+// The weighted normal equations of a linear fit over the points: normal(a, b) += sum of
+// w c_a c_b and rhs(a) += sum of w c_a e, for the first `used` of N columns c (one value per
+// point each) and the targets e; points of weight 0 add nothing. The upper triangle only. Four
+// points at a time in single precision, gathered into double every 64 points.
+template <int N>
+void WeightedSums(const float* const* columns, int used, const float* w, const float* e,
+                  size_t count, cv::Matx<double, N, N>& normal, cv::Vec<double, N>& rhs);
 
 // Fits the light with the points' weights; even: one gain for the whole picture. False for a
 // flat live picture or a gain that is not positive all over it.

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <opencv2/core/hal/intrin.hpp>
 
 #include "imaging/alignment_fit.h"
 
@@ -59,49 +58,6 @@ void ProjectToTurn(Warp& warp) {
 
 using Normal = cv::Matx<double, kMaxParameters + 1, kMaxParameters + 1>;
 
-// The normal equations of the step: normal(a, b) = sum of w c_a c_b and rhs(a) = sum of w c_a e
-// over the points, for the first `unknowns` columns c and the residuals e (both 0 where the
-// weight is). Four points at a time in single precision, gathered into double every kBlock.
-constexpr size_t kBlock = 64;
-
-void NormalSums(const float* const* columns, int unknowns, const float* w, const float* e,
-                size_t count, Normal& normal, cv::Vec<double, kMaxParameters + 1>& rhs) {
-    size_t i = 0;
-#if CV_SIMD128
-    constexpr int kMostSums = (kMaxParameters + 1) * (kMaxParameters + 2) / 2;
-    for (; i + kBlock <= count; i += kBlock) {
-        std::array<cv::v_float32x4, kMostSums + kMaxParameters + 1> sums;
-        sums.fill(cv::v_setzero_f32());
-        for (size_t j = i; j < i + kBlock; j += 4) {
-            std::array<cv::v_float32x4, kMaxParameters + 1> row;
-            for (int a = 0; a < unknowns; ++a) row[a] = cv::v_load(columns[a] + j);
-            const cv::v_float32x4 weight = cv::v_load(w + j);
-            const cv::v_float32x4 residual = cv::v_load(e + j);
-            int k = 0;
-            for (int a = 0; a < unknowns; ++a) {
-                const cv::v_float32x4 weighted = weight * row[a];
-                sums[kMostSums + a] = cv::v_muladd(weighted, residual, sums[kMostSums + a]);
-                for (int b = a; b < unknowns; ++b, ++k)
-                    sums[k] = cv::v_muladd(weighted, row[b], sums[k]);
-            }
-        }
-        int k = 0;
-        for (int a = 0; a < unknowns; ++a) {
-            rhs[a] += cv::v_reduce_sum(sums[kMostSums + a]);
-            for (int b = a; b < unknowns; ++b) normal(a, b) += cv::v_reduce_sum(sums[k++]);
-        }
-    }
-#endif
-    for (; i < count; ++i) {
-        if (w[i] <= 0.0f) continue;
-        for (int a = 0; a < unknowns; ++a) {
-            rhs[a] += static_cast<double>(w[i]) * columns[a][i] * e[i];
-            for (int b = a; b < unknowns; ++b)
-                normal(a, b) += static_cast<double>(w[i]) * columns[a][i] * columns[b][i];
-        }
-    }
-}
-
 FitFailure Shortage(const LevelModel& model, const Samples& samples) {
     const int needed = std::max(12, static_cast<int>(model.points.size()) / 4);
     if (samples.usable >= needed) return FitFailure::None;
@@ -145,8 +101,8 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
         std::array<const float*, kMaxParameters + 1> columns;
         for (int k = 0; k < fitted; ++k) columns[k] = reference.Descents(k, buffers[k]);
         if (fitBlur) columns[fitted] = reference.Changes(buffers[fitted]);
-        NormalSums(columns.data(), unknowns, weights.data(), residuals.data(), weights.size(),
-                   normal, rhs);
+        WeightedSums(columns.data(), unknowns, weights.data(), residuals.data(), weights.size(),
+                     normal, rhs);
         for (int a = unknowns; a <= kMaxParameters; ++a) normal(a, a) = 1.0;
         for (int a = 0; a <= kMaxParameters; ++a)
             for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
