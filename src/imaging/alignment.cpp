@@ -18,6 +18,7 @@
 #include "imaging/alignment_pictures.h"
 #include "imaging/alignment_refine.h"
 #include "imaging/alignment_search.h"
+#include "imaging/alignment_still.h"
 
 namespace alignment {
 
@@ -154,10 +155,15 @@ bool Near(const AlignmentOffset& now, const AlignmentOffset& before) {
 }  // namespace
 
 void AlignmentMeter::Keep(AlignmentTrack& track, const AlignmentOffset& offset,
-                          const alignment::Warp& warp, double blur) {
+                          const alignment::Warp& warp, double blur, const cv::Mat& live,
+                          bool settled) {
     track.motion_ = warp.h;
     track.blur_ = blur;
     track.last_ = offset;
+    if (offset.measured && settled)
+        track.still_ = std::make_shared<const alignment::StillCheck>(live);
+    else
+        track.still_.reset();
 }
 
 void AlignmentMeter::SetReference(const cv::Mat& reference) {
@@ -189,24 +195,31 @@ bool AlignmentMeter::HasReference() const {
 AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* track) const {
     AlignmentOffset offset;
     if (!prepared_ || !IsFrame(live)) return offset;
-    if ((offset.failure = Exposure(live)) != AlignmentFailure::None) return offset;
+    if ((offset.failure = Exposure(live)) != AlignmentFailure::None) {
+        if (track != nullptr) track->still_.reset();
+        return offset;
+    }
+    if (track != nullptr && track->last_.measured && track->still_ &&
+        track->still_->Unchanged(live))
+        return track->last_;
     const alignment::PictureLevels levels = alignment::BuildLevels(live);
+    bool settled = false;
     if (track != nullptr && track->last_.measured) {
         // The camera has most likely not moved far since the last picture: the fine fit alone,
         // from where that one ended, taken only if it agrees and moved the figures little.
         alignment::Warp warp{track->motion_};
         double blur = track->blur_;
-        const AlignmentOffset followed = FitFine(levels, warp, blur, kFollowIterations);
+        const AlignmentOffset followed = FitFine(levels, warp, blur, kFollowIterations, &settled);
         if (followed.measured && Near(followed, track->last_)) {
-            Keep(*track, followed, warp, blur);
+            Keep(*track, followed, warp, blur, live, settled);
             return followed;
         }
     }
     alignment::Warp warp;
     double blur = 0.0;
     if ((offset.failure = FitCoarse(levels, warp)) == AlignmentFailure::None)
-        offset = FitFine(levels, warp, blur = kMiddleStep, kFineIterations);
-    if (track != nullptr) Keep(*track, offset, warp, blur);
+        offset = FitFine(levels, warp, blur = kMiddleStep, kFineIterations, &settled);
+    if (track != nullptr) Keep(*track, offset, warp, blur, live, settled);
     return offset;
 }
 
@@ -226,11 +239,13 @@ AlignmentFailure AlignmentMeter::FitCoarse(const alignment::PictureLevels& level
 }
 
 AlignmentOffset AlignmentMeter::FitFine(const alignment::PictureLevels& levels,
-                                        alignment::Warp& warp, double& blur, int iterations) const {
+                                        alignment::Warp& warp, double& blur, int iterations,
+                                        bool* settled) const {
     const alignment::Prepared& prepared = *prepared_;
     AlignmentOffset offset;
     const alignment::RefineResult result =
         alignment::Refine(prepared.fine, levels.fine, warp, blur, iterations, 0.005);
+    if (settled != nullptr) *settled = result.settled;
     if (!result.ok()) {
         offset.failure =
             FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);

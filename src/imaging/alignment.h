@@ -49,16 +49,21 @@ namespace alignment {
 struct Prepared;
 struct PictureLevels;
 struct Warp;
+class StillCheck;
 }  // namespace alignment
 
 // What one measurement of a camera leaves for the next of the same camera and reference: where
-// its fit ended. A new one (or one whose last measurement gave no numbers) follows nothing.
+// its fit ended, and the picture it settled on. A new one (or one whose last measurement gave
+// no numbers) follows nothing.
 class AlignmentTrack {
 private:
     friend class AlignmentMeter;
     cv::Matx33d motion_;
     double blur_ = 0.0;
     AlignmentOffset last_;  // followed only when it was measured
+    // The picture of the last measurement whose fit settled; a picture that shows it unmoved
+    // is answered with last_ without fitting again.
+    std::shared_ptr<const alignment::StillCheck> still_;
 };
 
 class AlignmentMeter {
@@ -69,15 +74,16 @@ public:
     bool HasReference() const;
     // live: 640 x 480 CV_8UC1. Never modifies its input. With a track of the same camera (and
     // this reference), the fit starts where the last one ended and skips the search when the
-    // camera moved little; the track is updated.
+    // camera moved little, and a picture that shows the camera unmoved since the last settled
+    // fit (see alignment_still.h) gets that fit's figures again; the track is updated.
     AlignmentOffset Measure(const cv::Mat& live, AlignmentTrack* track = nullptr) const;
 
 private:
     AlignmentFailure FitCoarse(const alignment::PictureLevels& levels, alignment::Warp& warp) const;
     AlignmentOffset FitFine(const alignment::PictureLevels& levels, alignment::Warp& warp,
-                            double& blur, int iterations) const;
+                            double& blur, int iterations, bool* settled = nullptr) const;
     static void Keep(AlignmentTrack& track, const AlignmentOffset& offset,
-                     const alignment::Warp& warp, double blur);
+                     const alignment::Warp& warp, double blur, const cv::Mat& live, bool settled);
 
     // Shared, never changed once made: copies of a meter share it.
     std::shared_ptr<const alignment::Prepared> prepared_;

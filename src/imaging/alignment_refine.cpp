@@ -121,6 +121,7 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
         if (fitBlur) blur = std::clamp(blur + std::clamp(step[fitted], -1.0, 1.0), 0.0, lastStep);
         if (ReadingMove(stepWarp, perUnit, model.level == 0) < stopShift) {
             ++result.iterations;
+            result.settled = true;
             break;
         }
     }

@@ -73,6 +73,7 @@ enum class FitFailure {
 struct RefineResult {
     FitFailure failure = FitFailure::None;
     int iterations = 0;
+    bool settled = false;  // stopped because an iteration moved it less than stopShift
     bool ok() const { return failure == FitFailure::None; }
 };
 

@@ -33,14 +33,14 @@ cv::Mat Scene(const std::string& file) {
 
 // What a camera at pose with a lens of `degrees` across sees, with sensor noise.
 cv::Mat View(const cv::Mat& scene, const sim::Pose& pose, double degrees = 60.0,
-             double brightness = 1.0) {
+             double brightness = 1.0, uint64_t noiseSeed = 5) {
     const double focal = 320.0 / std::tan(degrees * M_PI / 360.0);
     const std::array<double, 9> h = sim::PoseHomography(pose, focal);
     const cv::Matx33d shift(1, 0, -kMargin, 0, 1, -kMargin, 0, 0, 1);
     cv::Mat view, noise(480, 640, CV_32F);
     cv::warpPerspective(scene, view, cv::Matx33d(h.data()) * shift, {640, 480}, cv::INTER_CUBIC);
     view.convertTo(view, CV_32F, brightness);
-    cv::theRNG().state = 5;
+    cv::theRNG().state = noiseSeed;
     cv::randn(noise, 0.0, 1.5);
     cv::Mat picture;
     cv::Mat(view + noise).convertTo(picture, CV_8U);
@@ -91,6 +91,34 @@ TEST_F(AlignmentPhotos, ChangedFifthIsLeftOut) {
     const AlignmentOffset offset = meter.Measure(live);
     ExpectWithin(offset, pose, 2.0);
     EXPECT_LT(offset.agreeing, 0.9) << "the figure does not agree";
+}
+
+// Followed from refresh to refresh, a camera held still gets its figures again; one nudged by a
+// tenth of a pixel, or turned by a fiftieth of a degree, gets its new figures.
+TEST_F(AlignmentPhotos, FollowedCameraNudgedALittle) {
+    AlignmentMeter meter;
+    meter.SetReference(View(building_, {}));
+    AlignmentTrack track;
+    const sim::Pose pose{4.0f, -3.0f, 0.2f};
+    AlignmentOffset before = meter.Measure(View(building_, pose, 60.0, 1.0, 6), &track);
+    ASSERT_TRUE(before.measured);
+    const AlignmentOffset still = meter.Measure(View(building_, pose, 60.0, 1.0, 7), &track);
+    EXPECT_NEAR(still.dx, before.dx, 0.02);
+    EXPECT_NEAR(still.angle, before.angle, 0.005);
+    before = still;
+    const struct {
+        sim::Pose pose;
+        double dx, angle;  // the change expected
+    } nudges[] = {{{4.1f, -3.0f, 0.2f}, 0.1, 0.0}, {{4.1f, -3.0f, 0.22f}, 0.0, 0.02}};
+    uint64_t seed = 8;
+    for (const auto& nudge : nudges) {
+        const AlignmentOffset after =
+            meter.Measure(View(building_, nudge.pose, 60.0, 1.0, ++seed), &track);
+        ASSERT_TRUE(after.measured);
+        EXPECT_NEAR(after.dx - before.dx, nudge.dx, 0.02) << "seed " << seed;
+        EXPECT_NEAR(after.angle - before.angle, nudge.angle, 0.004) << "seed " << seed;
+        before = after;
+    }
 }
 
 // Clipped pixels in either picture are left out, not counted as outside: the reference measured

@@ -99,21 +99,22 @@ TEST_P(AlignmentAccuracy, FindsNearAndFarMountings) {
 INSTANTIATE_TEST_SUITE_P(EachPosition, AlignmentAccuracy, ::testing::Values(0, 1, 2, 3),
                          [](const auto& info) { return std::string(kPositions[info.param]); });
 
-// The assistant follows each camera from one refresh to the next. A camera held still, then
-// turned far at once, then showing another scene, then back: every picture gets the figures
-// (or the refusal) a fresh measurement gives.
+// The assistant follows each camera from one refresh to the next. A camera held still, nudged
+// by half a pixel, then turned far at once, then showing another scene, then back: every
+// picture gets the figures (or the refusal) a fresh measurement gives.
 TEST(AlignmentFollowing, TracksAStillCameraAndCatchesJumpsAndOtherScenes) {
     for (const int slot : {0, 2}) {
         AlignmentMeter meter;
         meter.SetReference(Reference(slot));
         AlignmentTrack track;
         const Shot still{{3.0f, -2.0f, 0.3f}, 1.0f, 1.0f, 1.0f};
+        const Shot nudged{{3.5f, -2.0f, 0.3f}, 1.0f, 1.0f, 1.0f};
         const Shot turned{{30.0f, -21.0f, 2.0f}, 1.0f, 1.0f, 1.0f};
         const struct {
             const Shot& shot;
             int scene;
-        } sequence[] = {{still, slot},  {still, slot},      {still, slot},
-                        {turned, slot}, {turned, slot ^ 1}, {turned, slot}};
+        } sequence[] = {{still, slot},  {still, slot},  {still, slot},      {nudged, slot},
+                        {nudged, slot}, {turned, slot}, {turned, slot ^ 1}, {turned, slot}};
         uint64_t seed = 11;
         for (const auto& [shot, scene] : sequence) {
             const cv::Mat live = Live(scene, shot, ++seed);
