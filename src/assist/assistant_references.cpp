@@ -103,7 +103,11 @@ void AssistantWindow::PrepareReference(CameraSlot slot) {
     reference.loaded = LoadReference(slot, reference.choice, store_, korean_);
     reference.meter = AlignmentMeter();
     reference.track = AlignmentTrack();
-    if (!reference.loaded.picture.empty()) reference.meter.SetReference(reference.loaded.picture);
+    reference.shown = cv::Mat();
+    if (!reference.loaded.picture.empty()) {
+        reference.meter.SetReference(reference.loaded.picture);
+        reference.shown = ShownPicture(reference.loaded.picture, PictureSize());
+    }
 }
 
 void AssistantWindow::ReloadChangedFiles() {

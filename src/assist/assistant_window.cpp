@@ -276,7 +276,7 @@ void AssistantWindow::RefreshPanel(int panel, double now) {
     reading.offset = live.shown;
     RecordSharpness(live, now, reading.sharpness);
     const cv::Mat picture =
-        OverlayPicture(live.frame, reference.loaded.picture, PictureSize(), FocusPoint());
+        OverlayPicture(live.frame, reference.shown, PictureSize(), FocusPoint());
     panels_[panel]->ShowReading(reading, !reference.loaded.picture.empty(), ToImage(picture));
     panels_[panel]->ShowFocusHistory(live.history, live.best, now);
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, live.frame);
@@ -286,7 +286,7 @@ void AssistantWindow::ShowIdle(int panel, const QString& reason) {
     const CameraSlot slot = SlotOf(panel);
     live_[slot].shown = AlignmentOffset();
     const cv::Mat picture =
-        OverlayPicture({}, references_[slot].loaded.picture, PictureSize(), FocusPoint());
+        OverlayPicture({}, references_[slot].shown, PictureSize(), FocusPoint());
     panels_[panel]->ShowWithout(reason, ToImage(picture));
     panels_[panel]->ShowFocusHistory(live_[slot].history, live_[slot].best, Seconds());
     if (large_ && large_->isVisible() && largePanel_ == panel) ShowLarge(panel, {});
@@ -300,8 +300,10 @@ void AssistantWindow::ShowLarge(int panel, const cv::Mat& live) {
     }
     const bool opening = !large_->isVisible() || largePanel_ != panel;
     largePanel_ = panel;
-    const cv::Mat picture = OverlayPicture(live, references_[SlotOf(panel)].loaded.picture,
-                                           cv::Size(kFrameWidth, kFrameHeight), FocusPoint());
+    const cv::Size size(kFrameWidth, kFrameHeight);
+    const cv::Mat& reference = references_[SlotOf(panel)].loaded.picture;
+    const cv::Mat picture = OverlayPicture(
+        live, reference.empty() ? cv::Mat() : ShownPicture(reference, size), size, FocusPoint());
     large_->setPixmap(QPixmap::fromImage(ToImage(picture)));
     if (opening) {
         large_->setWindowTitle(Tr(TextsFor(korean_).largeTitle).arg(panels_[panel]->Title()));

@@ -59,6 +59,7 @@ private:
         bool chosenByUser = false;
         bool prepared = false;
         LoadedReference loaded;
+        cv::Mat shown;                         // loaded.picture as the panel shows it
         AlignmentMeter meter;                  // without a reference while none could be read
         AlignmentTrack track;                  // where the last measurement against meter ended
         std::vector<ReferenceChoice> offered;  // the entries of the choice, in order

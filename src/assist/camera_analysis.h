@@ -22,13 +22,17 @@ struct CameraReading {
 CameraReading ReadCamera(const cv::Mat& live, const AlignmentMeter& meter, AlignmentTrack* track,
                          cv::Point focus);
 
-/// live and reference laid over each other at size, as CV_8UC4 holding blue, green, red and 255
-/// (the memory layout of Qt's RGB32, shown without conversion): the reference in red and
-/// blue, the live picture in green, each stretched to its own grey range. What matches is grey;
+/// picture (640 x 480 CV_8UC1) as the overlay shows it: scaled to size, its grey levels
+/// stretched to its own range.
+cv::Mat ShownPicture(const cv::Mat& picture, cv::Size size);
+
+/// live and the reference (as ShownPicture made it at size) laid over each other at size, as
+/// CV_8UC4 holding blue, green, red and 255 (the memory layout of Qt's RGB32, shown without
+/// conversion): the reference in red and blue, the live picture in green. What matches is grey;
 /// edges that do not match show magenta where the reference has them and green where the live
 /// picture has them. Without a reference the live picture alone, in grey; without a live picture
-/// the reference alone. The focus window is outlined in yellow.
-cv::Mat OverlayPicture(const cv::Mat& live, const cv::Mat& reference, cv::Size size,
+/// the reference alone. The focus window (in live's pixels) is outlined in yellow.
+cv::Mat OverlayPicture(const cv::Mat& live, const cv::Mat& shownReference, cv::Size size,
                        cv::Point focus);
 
 }  // namespace assist

@@ -24,10 +24,13 @@ QLabel* NamedLabel(const QString& objectName, QWidget* parent) {
 }
 
 // The overlay picture, which a double click shows larger.
+// Always filled by its picture, so a new one repaints nothing beneath it.
 class Picture : public QLabel {
 public:
     Picture(std::function<void()>& onDoubleClick, QWidget* parent)
-        : QLabel(parent), onDoubleClick_(onDoubleClick) {}
+        : QLabel(parent), onDoubleClick_(onDoubleClick) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent*) override {
@@ -37,6 +40,11 @@ protected:
 private:
     std::function<void()>& onDoubleClick_;
 };
+
+// Qt restyles and repaints a widget at every setStyleSheet, even to the same sheet.
+void SetColour(QLabel* label, const QString& sheet) {
+    if (label->styleSheet() != sheet) label->setStyleSheet(sheet);
+}
 
 // Why the offset could not be measured, in the window's language.
 const char* RefusalText(const Texts& texts, AlignmentFailure failure) {
@@ -178,7 +186,7 @@ QString CameraPanel::Title() const {
 
 void CameraPanel::SetReferenceMessage(const QString& message, bool error) {
     message_->setText(message);
-    message_->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
+    SetColour(message_, error ? QStringLiteral("color: #c00000;") : QString());
     messageArea_->setVisible(!message.isEmpty());
     messageArea_->updateGeometry();
 }
@@ -196,23 +204,23 @@ void CameraPanel::ShowReading(const CameraReading& reading, bool hasReference,
         directions_[i]->setText(DirectionText(offset, kAxes[i], korean_));
         const bool off =
             offset.measured && !WithinTolerance(kAxes[i], OffsetAlong(offset, kAxes[i]));
-        directions_[i]->setStyleSheet(off ? QStringLiteral("color: #b35900;") : QString());
+        SetColour(directions_[i], off ? QStringLiteral("color: #b35900;") : QString());
     }
     values_[3]->setText(ScaleText(offset));
     directions_[3]->setText(DistanceText(offset, korean_));
     const bool far = offset.measured && std::abs(offset.scale - 1.0) > kScaleTolerance;
-    directions_[3]->setStyleSheet(far ? QStringLiteral("color: #b35900;") : QString());
+    SetColour(directions_[3], far ? QStringLiteral("color: #b35900;") : QString());
     values_[4]->setText(ConfidenceText(offset));
     if (!offset.measured) {
         verdict_->setText(
             Tr(hasReference ? RefusalText(texts_, offset.failure) : texts_.noReference));
-        verdict_->setStyleSheet(QStringLiteral("color: #c00000;"));
+        SetColour(verdict_, QStringLiteral("color: #c00000;"));
     } else if (IsAligned(offset)) {
         verdict_->setText(Tr(texts_.aligned));
-        verdict_->setStyleSheet(QStringLiteral("color: #007a00;"));
+        SetColour(verdict_, QStringLiteral("color: #007a00;"));
     } else {
         verdict_->setText(Tr(texts_.notAligned));
-        verdict_->setStyleSheet(QStringLiteral("color: #b35900;"));
+        SetColour(verdict_, QStringLiteral("color: #b35900;"));
     }
     sharpness_->setText(
         Tr(texts_.sharpness) + QLatin1Char(' ') +
@@ -227,7 +235,7 @@ void CameraPanel::ShowWithout(const QString& reason, const QImage& picture) {
     for (QLabel* value : values_) value->setText(QStringLiteral("-"));
     for (QLabel* direction : directions_) direction->clear();
     verdict_->setText(reason);
-    verdict_->setStyleSheet({});
+    SetColour(verdict_, {});
     sharpness_->setText(Tr(texts_.sharpness) + QStringLiteral(" -"));
     focusValue_->setText(Tr(texts_.focusValue) + QStringLiteral(" -"));
 }

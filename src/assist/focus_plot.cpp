@@ -23,6 +23,7 @@ struct Range {
 }  // namespace
 
 FocusPlot::FocusPlot(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);            // paintEvent fills every pixel
     setMinimumSize(200, 2 * fontMetrics().height());  // room for the scale's two figures
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
