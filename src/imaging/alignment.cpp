@@ -147,20 +147,26 @@ constexpr int kFollowIterations = 5;
 constexpr double kFollowShift = 2.0;  // pixels
 constexpr double kFollowAngle = 0.2;  // degrees
 
-bool Near(const AlignmentOffset& now, const AlignmentOffset& before) {
-    return std::hypot(now.dx - before.dx, now.dy - before.dy) <= kFollowShift &&
-           std::abs(now.angle - before.angle) <= kFollowAngle;
+// A followed fit that moved the figures less than this finds the camera coming to rest: its
+// picture is kept for the still check. A camera being turned moves more between refreshes and
+// does not pay for keeping it.
+constexpr double kRestShift = 0.1;   // pixels
+constexpr double kRestAngle = 0.02;  // degrees
+
+bool Near(const AlignmentOffset& now, const AlignmentOffset& before, double shift, double angle) {
+    return std::hypot(now.dx - before.dx, now.dy - before.dy) <= shift &&
+           std::abs(now.angle - before.angle) <= angle;
 }
 
 }  // namespace
 
 void AlignmentMeter::Keep(AlignmentTrack& track, const AlignmentOffset& offset,
                           const alignment::Warp& warp, double blur, const cv::Mat& live,
-                          bool settled) {
+                          bool still) {
     track.motion_ = warp.h;
     track.blur_ = blur;
     track.last_ = offset;
-    if (offset.measured && settled)
+    if (offset.measured && still)
         track.still_ = std::make_shared<const alignment::StillCheck>(live);
     else
         track.still_.reset();
@@ -203,23 +209,24 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* tra
         track->still_->Unchanged(live))
         return track->last_;
     const alignment::PictureLevels levels = alignment::BuildLevels(live);
-    bool settled = false;
     if (track != nullptr && track->last_.measured) {
         // The camera has most likely not moved far since the last picture: the fine fit alone,
         // from where that one ended, taken only if it agrees and moved the figures little.
         alignment::Warp warp{track->motion_};
         double blur = track->blur_;
+        bool settled = false;
         const AlignmentOffset followed = FitFine(levels, warp, blur, kFollowIterations, &settled);
-        if (followed.measured && Near(followed, track->last_)) {
-            Keep(*track, followed, warp, blur, live, settled);
+        if (followed.measured && Near(followed, track->last_, kFollowShift, kFollowAngle)) {
+            const bool resting = Near(followed, track->last_, kRestShift, kRestAngle);
+            Keep(*track, followed, warp, blur, live, settled && resting);
             return followed;
         }
     }
     alignment::Warp warp;
     double blur = 0.0;
     if ((offset.failure = FitCoarse(levels, warp)) == AlignmentFailure::None)
-        offset = FitFine(levels, warp, blur = kMiddleStep, kFineIterations, &settled);
-    if (track != nullptr) Keep(*track, offset, warp, blur, live, settled);
+        offset = FitFine(levels, warp, blur = kMiddleStep, kFineIterations);
+    if (track != nullptr) Keep(*track, offset, warp, blur, live, false);
     return offset;
 }
 

@@ -61,8 +61,8 @@ private:
     cv::Matx33d motion_;
     double blur_ = 0.0;
     AlignmentOffset last_;  // followed only when it was measured
-    // The picture of the last measurement whose fit settled; a picture that shows it unmoved
-    // is answered with last_ without fitting again.
+    // The picture of the last measurement whose fit settled with the camera at rest; a picture
+    // that shows it unmoved is answered with last_ without fitting again.
     std::shared_ptr<const alignment::StillCheck> still_;
 };
 
@@ -83,7 +83,7 @@ private:
     AlignmentOffset FitFine(const alignment::PictureLevels& levels, alignment::Warp& warp,
                             double& blur, int iterations, bool* settled = nullptr) const;
     static void Keep(AlignmentTrack& track, const AlignmentOffset& offset,
-                     const alignment::Warp& warp, double blur, const cv::Mat& live, bool settled);
+                     const alignment::Warp& warp, double blur, const cv::Mat& live, bool still);
 
     // Shared, never changed once made: copies of a meter share it.
     std::shared_ptr<const alignment::Prepared> prepared_;

@@ -34,6 +34,20 @@ cv::Point2f Gradient(const cv::Mat& picture, int x, int y) {
     return {gx / 8.0f, gy / 8.0f};
 }
 
+// The sum of a[i] b[i]: four products at a time in float, gathered in double every 1024 points.
+double Dot(const float* a, const float* b, size_t count) {
+    double total = 0.0;
+    for (size_t start = 0; start < count; start += 1024) {
+        const size_t end = std::min(count, start + 1024);
+        cv::v_float32x4 sums = cv::v_setzero_f32();
+        size_t i = start;
+        for (; i + 4 <= end; i += 4) sums = cv::v_fma(cv::v_load(a + i), cv::v_load(b + i), sums);
+        total += cv::v_reduce_sum(sums);
+        for (; i < end; ++i) total += a[i] * b[i];
+    }
+    return total;
+}
+
 }  // namespace
 
 StillCheck::StillCheck(const cv::Mat& picture) : size_(picture.size()) {
@@ -59,7 +73,6 @@ StillCheck::StillCheck(const cv::Mat& picture) : size_(picture.size()) {
     const double lightUnit = std::max(spread[0], 1.0);
 
     const cv::Point2d centre((picture.cols - 1) / 2.0, (picture.rows - 1) / 2.0);
-    cv::Matx<double, kParameters, kParameters> normal;
     for (auto& run : rows_) run.reserve(points.size());
     for (size_t i = 0; i < points.size(); ++i) {
         const double dx = gradients[i].x, dy = gradients[i].y;
@@ -70,9 +83,12 @@ StillCheck::StillCheck(const cv::Mat& picture) : size_(picture.size()) {
         // about the mean.
         const cv::Vec<double, kParameters> row(-dx, -dy, dx * qy - dy * qx, -(dx * qx + dy * qy),
                                                1.0, (values_[i] - mean[0]) / lightUnit);
-        normal += row * row.t();
         for (int k = 0; k < kParameters; ++k) rows_[k].push_back(static_cast<float>(row[k]));
     }
+    cv::Matx<double, kParameters, kParameters> normal;
+    for (int a = 0; a < kParameters; ++a)
+        for (int b = 0; b <= a; ++b)
+            normal(a, b) = normal(b, a) = Dot(rows_[a].data(), rows_[b].data(), points.size());
     cv::Mat inverse;
     // A picture that does not fix the motion (too little texture) never counts as still.
     usable_ = cv::invert(cv::Mat(normal), inverse, cv::DECOMP_SVD) > 1e-9;
@@ -88,19 +104,8 @@ bool StillCheck::Unchanged(const cv::Mat& live) const {
     for (size_t i = 0; i < count; ++i) differences[i] = pixels[offsets_[i]] - values_[i];
 
     cv::Vec<double, kParameters> projected;
-    for (int k = 0; k < kParameters; ++k) {
-        const float* row = rows_[k].data();
-        // Four points at a time in float, gathered in double every run of 1024 points.
-        for (size_t start = 0; start < count; start += 1024) {
-            const size_t end = std::min(count, start + 1024);
-            cv::v_float32x4 sums = cv::v_setzero_f32();
-            size_t i = start;
-            for (; i + 4 <= end; i += 4)
-                sums = cv::v_fma(cv::v_load(row + i), cv::v_load(differences.data() + i), sums);
-            projected[k] += cv::v_reduce_sum(sums);
-            for (; i < end; ++i) projected[k] += row[i] * differences[i];
-        }
-    }
+    for (int k = 0; k < kParameters; ++k)
+        projected[k] = Dot(rows_[k].data(), differences.data(), count);
     const cv::Vec<double, kParameters> change = inverse_ * projected;
     // Roll and scale as the pixels they move a point at kReadRadius.
     const double most[4] = {kStillShift, kStillShift,
