@@ -201,13 +201,14 @@ bool AlignmentMeter::HasReference() const {
 AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* track) const {
     AlignmentOffset offset;
     if (!prepared_ || !IsFrame(live)) return offset;
+    // A picture unchanged since the last measurement is exposed as that one was.
+    if (track != nullptr && track->last_.measured && track->still_ &&
+        track->still_->Unchanged(live))
+        return track->last_;
     if ((offset.failure = Exposure(live)) != AlignmentFailure::None) {
         if (track != nullptr) track->still_.reset();
         return offset;
     }
-    if (track != nullptr && track->last_.measured && track->still_ &&
-        track->still_->Unchanged(live))
-        return track->last_;
     const alignment::PictureLevels levels = alignment::BuildLevels(live);
     if (track != nullptr && track->last_.measured) {
         // The camera has most likely not moved far since the last picture: the fine fit alone,
