@@ -215,11 +215,11 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* tra
         // from where that one ended, taken only if it agrees and moved the figures little.
         alignment::Warp warp{track->motion_};
         double blur = track->blur_;
-        bool settled = false;
-        const AlignmentOffset followed = FitFine(levels, warp, blur, kFollowIterations, &settled);
+        bool converged = false;
+        const AlignmentOffset followed = FitFine(levels, warp, blur, kFollowIterations, &converged);
         if (followed.measured && Near(followed, track->last_, kFollowShift, kFollowAngle)) {
             const bool resting = Near(followed, track->last_, kRestShift, kRestAngle);
-            Keep(*track, followed, warp, blur, live, settled && resting);
+            Keep(*track, followed, warp, blur, live, converged && resting);
             return followed;
         }
     }
@@ -248,12 +248,14 @@ AlignmentFailure AlignmentMeter::FitCoarse(const alignment::PictureLevels& level
 
 AlignmentOffset AlignmentMeter::FitFine(const alignment::PictureLevels& levels,
                                         alignment::Warp& warp, double& blur, int iterations,
-                                        bool* settled) const {
+                                        bool* converged) const {
     const alignment::Prepared& prepared = *prepared_;
     AlignmentOffset offset;
     const alignment::RefineResult result =
         alignment::Refine(prepared.fine, levels.fine, warp, blur, iterations, 0.005);
-    if (settled != nullptr) *settled = result.settled;
+    // Converged: it stopped at its first or second step, so it began where it ends. A fit that
+    // took more steps may be creeping along a shallow valley, and goes on at the next picture.
+    if (converged != nullptr) *converged = result.settled && result.iterations <= 2;
     if (!result.ok()) {
         offset.failure =
             FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);

@@ -61,8 +61,8 @@ private:
     cv::Matx33d motion_;
     double blur_ = 0.0;
     AlignmentOffset last_;  // followed only when it was measured
-    // The picture of the last measurement whose fit settled with the camera at rest; a picture
-    // that shows it unmoved is answered with last_ without fitting again.
+    // The picture of the last measurement whose fit had converged with the camera at rest; a
+    // picture that shows it unmoved is answered with last_ without fitting again.
     std::shared_ptr<const alignment::StillCheck> still_;
 };
 
@@ -74,14 +74,14 @@ public:
     bool HasReference() const;
     // live: 640 x 480 CV_8UC1. Never modifies its input. With a track of the same camera (and
     // this reference), the fit starts where the last one ended and skips the search when the
-    // camera moved little, and a picture that shows the camera unmoved since the last settled
+    // camera moved little, and a picture that shows the camera unmoved since the last converged
     // fit (see alignment_still.h) gets that fit's figures again; the track is updated.
     AlignmentOffset Measure(const cv::Mat& live, AlignmentTrack* track = nullptr) const;
 
 private:
     AlignmentFailure FitCoarse(const alignment::PictureLevels& levels, alignment::Warp& warp) const;
     AlignmentOffset FitFine(const alignment::PictureLevels& levels, alignment::Warp& warp,
-                            double& blur, int iterations, bool* settled = nullptr) const;
+                            double& blur, int iterations, bool* converged = nullptr) const;
     static void Keep(AlignmentTrack& track, const AlignmentOffset& offset,
                      const alignment::Warp& warp, double blur, const cv::Mat& live, bool still);
 
