@@ -50,6 +50,7 @@ constexpr int kDarkest = 12;
 // A picture that agrees this well but lies beyond the measuring range is the right scene, out
 // of range; below it, it is another scene.
 constexpr double kRangeConfidence = 0.5;
+constexpr double kSmallRegionsAllowance = 0.05;
 
 bool IsFrame(const cv::Mat& picture) {
     return picture.type() == CV_8UC1 && picture.cols == alignment::kWidth &&
@@ -264,12 +265,15 @@ AlignmentOffset AlignmentMeter::FitFine(const alignment::PictureLevels& levels,
 
     // Two views of the same question: all pixels of a coarse level, where the broad layout
     // speaks, and the fine model's pixels on edges and texture, where broad shading (the same in
-    // a mirrored picture) does not.
+    // a mirrored picture) does not. The coarse level's small regions tell a mirrored scene,
+    // which agrees in its symmetric halves, from the right one; a figure's border cuts more of
+    // them, so they may agree kSmallRegionsAllowance less.
     const alignment::Agreement broad =
         alignment::Judge(prepared.judge, levels.levels[kJudgeLevel], warp);
     const alignment::Agreement detailed = alignment::Judge(prepared.fine, levels.fine, warp, blur);
     offset.agreeing = detailed.share;
-    offset.confidence = std::clamp(std::min(broad.well, detailed.well), 0.0, 1.0);
+    offset.confidence = std::clamp(
+        std::min({broad.well, detailed.well, broad.wellSmall + kSmallRegionsAllowance}), 0.0, 1.0);
     const alignment::WarpReading reading = alignment::Read(warp);
     if (!WithinRange(reading)) {
         offset.failure = offset.confidence >= kRangeConfidence ? AlignmentFailure::OutOfRange

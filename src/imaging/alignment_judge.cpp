@@ -16,6 +16,14 @@ using namespace fit;
 struct Moments {
     double n = 0, r = 0, l = 0, rr = 0, rl = 0, ll = 0;
 
+    void Add(const Moments& o) {
+        n += o.n;
+        r += o.r;
+        l += o.l;
+        rr += o.rr;
+        rl += o.rl;
+        ll += o.ll;
+    }
     void Add(double vr, double vl) {
         n += 1;
         r += vr;
@@ -38,6 +46,37 @@ constexpr double kFlat = 1.0;
 constexpr double kAgrees = 3.0;
 // Fewer agreeing points than this in a region say nothing about it.
 constexpr double kFewest = 15;
+
+using RegionGrid = std::array<Moments, kRegionsX * kRegionsY>;
+
+// The regions of grid merged `by` x `by`.
+RegionGrid Merged(const RegionGrid& grid, int by) {
+    RegionGrid merged;
+    const int across = kRegionsX / by;
+    for (int y = 0; y < kRegionsY; ++y)
+        for (int x = 0; x < kRegionsX; ++x)
+            merged[(y / by) * across + x / by].Add(grid[y * kRegionsX + x]);
+    return merged;
+}
+
+// Of the points in regions with shapes, the share agreeing in regions that correlate well;
+// 0 when too few regions have shapes. Regions without shapes in either picture say nothing;
+// shapes only the live picture shows (a person before a plain wall, an edge where the
+// reference has none) count against the agreement.
+double WellShare(const RegionGrid& regions, const RegionGrid& agreeingIn, int count,
+                 double liveFlat) {
+    double shaped = 0.0, well = 0.0;
+    int judged = 0;
+    for (int r = 0; r < count; ++r) {
+        if (regions[r].n < kFewest) continue;
+        if (regions[r].VarianceR() < kFlat && regions[r].VarianceL() < liveFlat) continue;
+        shaped += regions[r].n;
+        ++judged;
+        if (agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated)
+            well += agreeingIn[r].n;
+    }
+    return judged * kRegionsX * kRegionsY >= kMinRegions * count ? well / shaped : 0.0;
+}
 
 }  // namespace
 
@@ -62,44 +101,31 @@ Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, 
     // than the fit's weights, so that what changed counts against the agreement.
     const double spread = Spread(samples, residuals);
     const double scale = LevelScale(model.level);
-    // A coarse level holds few pixels: half as many regions each way.
-    const int across = model.level >= 2 ? kRegionsX / 2 : kRegionsX;
-    const int down = model.level >= 2 ? kRegionsY / 2 : kRegionsY;
-    std::array<Moments, kRegionsX * kRegionsY> regions, agreeingIn;
+    RegionGrid regions, agreeingIn;
     Moments all;
     int agreeing = 0;
     for (size_t i = 0; i < samples.state.size(); ++i) {
         if (samples.state[i] != kUsable) continue;
-        const int rx =
-            std::min(across - 1, static_cast<int>(model.points[i].x * across / (kWidth * scale)));
-        const int ry =
-            std::min(down - 1, static_cast<int>(model.points[i].y * down / (kHeight * scale)));
+        const int rx = std::min(kRegionsX - 1,
+                                static_cast<int>(model.points[i].x * kRegionsX / (kWidth * scale)));
+        const int ry = std::min(
+            kRegionsY - 1, static_cast<int>(model.points[i].y * kRegionsY / (kHeight * scale)));
         const double value = light.Normalised(samples.live[i], model.units[i]);
         all.Add(reference.Value(i), samples.live[i]);
-        regions[ry * across + rx].Add(reference.Value(i), value);
+        regions[ry * kRegionsX + rx].Add(reference.Value(i), value);
         if (std::abs(residuals[i]) > kAgrees * spread) continue;
         ++agreeing;
-        agreeingIn[ry * across + rx].Add(reference.Value(i), value);
+        agreeingIn[ry * kRegionsX + rx].Add(reference.Value(i), value);
     }
     agreement.share = agreeing / static_cast<double>(samples.usable);
     // A flat live picture matches nothing.
     if (all.VarianceL() < kFlat) return agreement;
-    // Regions without shapes in either picture say nothing; of the points in the others, those
-    // agreeing in a region that correlates well count. Shapes only the live picture shows (a
-    // person before a plain wall, an edge where the reference has none) count against it.
     const double liveFlat = kFlat + 4.0 * spread * spread;
-    double shaped = 0.0, well = 0.0;
-    int judged = 0;
-    for (int r = 0; r < across * down; ++r) {
-        if (regions[r].n < kFewest) continue;
-        if (regions[r].VarianceR() < kFlat && regions[r].VarianceL() < liveFlat) continue;
-        shaped += regions[r].n;
-        ++judged;
-        if (agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated)
-            well += agreeingIn[r].n;
-    }
-    if (judged * kRegionsX * kRegionsY >= kMinRegions * across * down)
-        agreement.well = well / shaped;
+    agreement.wellSmall = WellShare(regions, agreeingIn, kRegionsX * kRegionsY, liveFlat);
+    // A coarse level holds few pixels: its regions are also judged merged 2 x 2.
+    agreement.well = model.level >= 2 ? WellShare(Merged(regions, 2), Merged(agreeingIn, 2),
+                                                  kRegionsX * kRegionsY / 4, liveFlat)
+                                      : agreement.wellSmall;
     return agreement;
 }
 }  // namespace alignment

@@ -85,21 +85,24 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
                     int maxIterations, double stopShift);
 
 // How well the live picture agrees with the model under warp. The picture is cut into
-// kRegionsX x kRegionsY regions (half as many each way on a coarse level); within each region
-// with shapes of its own, the points whose residual lies near the others' are compared by
-// zero-mean normalised correlation. A region agrees well when they correlate at least
-// kWellCorrelated: what changed since the reference (a person, a screen) makes its own regions
-// disagree without pulling down the others.
+// kRegionsX x kRegionsY regions; within each region with shapes of its own, the points whose
+// residual lies near the others' are compared by zero-mean normalised correlation. A region
+// agrees well when they correlate at least kWellCorrelated: what changed since the reference (a
+// person, a screen) makes its own regions disagree without pulling down the others. A coarse
+// level is judged twice: in those regions, and in regions twice as large each way, which have
+// points enough where the scene has little texture.
 inline constexpr int kRegionsX = 8;
 inline constexpr int kRegionsY = 6;
 inline constexpr int kMinRegions = 8;
 inline constexpr double kWellCorrelated = 0.9;
 struct Agreement {
-    double well = 0.0;     // of the points in regions with shapes, those agreeing in regions that
-                           // agree well; 0 when too few regions have shapes
-    double share = 0.0;    // of the usable points, those that agree
-    double outside = 0.0;  // of all points, those outside the live picture
-    double clipped = 0.0;  // of the points inside, those on clipped pixels
+    double well = 0.0;       // of the points in regions with shapes, those agreeing in regions
+                             // that agree well (the large regions on a coarse level); 0 when too
+                             // few regions have shapes
+    double wellSmall = 0.0;  // the same in kRegionsX x kRegionsY regions on every level
+    double share = 0.0;      // of the usable points, those that agree
+    double outside = 0.0;    // of all points, those outside the live picture
+    double clipped = 0.0;    // of the points inside, those on clipped pixels
 };
 Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, double blur = 0.0);
 
