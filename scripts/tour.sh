@@ -101,7 +101,7 @@ x11_key "$dialog" alt+space
 sleep 0.3
 xdotool key Down Down Return
 assistant=$(x11_wait_window '^(Alignment Assistant|정렬 도우미)$') || fail "no Alignment Assistant window"
-xdotool windowmove "$assistant" 1320 0
+xdotool windowmove "$assistant" 1260 0
 sleep 2
 shot assistant
 window_shot assistant "$assistant"

@@ -25,11 +25,22 @@ x11_stop() {
     X11_XVFB_PID=""
 }
 
+# Prints the ids of the visible windows whose names match the regex. xdotool's own --name
+# search reads WM_NAME, which Qt writes in the locale's encoding: a Korean title never matches it
+# where that locale is not installed. getwindowname reads the UTF-8 name.
+x11_find_windows() {
+    local pattern=$1 id
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        xdotool getwindowname "$id" 2>/dev/null | grep -Eq -- "$pattern" && echo "$id"
+    done
+    return 0
+}
+
 x11_wait_window() {
     # Prints the id of the first visible window whose name matches the regex; fails after ~10 s.
     local pattern=$1 id
     for _ in $(seq 200); do
-        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
+        id=$(x11_find_windows "$pattern" | head -n1)
         if [ -n "$id" ]; then
             echo "$id"
             return 0
@@ -43,7 +54,7 @@ x11_wait_window() {
 x11_window_gone() {
     local pattern=$1
     for _ in $(seq 200); do
-        xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1 || return 0
+        [ -z "$(x11_find_windows "$pattern")" ] && return 0
         sleep 0.05
     done
     return 1
