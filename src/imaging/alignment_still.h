@@ -5,8 +5,8 @@
 // One linearised step estimates the shift, roll and scale between the earlier picture and the
 // new one (with a black level and gain for the light), over every fourth pixel of every fourth
 // row and every other pixel on edges. The pictures count as the same when the centre moved less
-// than kStillShift, the roll and scale changed less than kStillRoll and kStillScale (a fifth or
-// less of a step of the figures the assistant shows), the light changed little, and hardly any
+// than kStillShift, the roll and scale changed less than kStillRoll and kStillScale (at most
+// half a step of the figures the assistant shows), the light changed little, and hardly any
 // point differs beyond the noise of the rest (a hand, a person or a new screen picture does).
 #pragma once
 
