@@ -65,38 +65,36 @@ void BM_Measure(benchmark::State& state) {
     }
 }
 
-// What the assistant pays per refresh while a camera stays near where it was: the fit follows
-// it from the last picture (the two frames alternate, each a little off the other).
-void BM_MeasureFollowing(benchmark::State& state) {
+// A camera followed as the assistant does: `warmups` pictures of camera.live first, then
+// camera.live and `other` in turn.
+void MeasureFollowed(benchmark::State& state, const Camera& camera, const cv::Mat& other,
+                     int warmups) {
     cv::setNumThreads(0);
-    const Camera& camera = CameraAt(static_cast<int>(state.range(0)));
     AlignmentMeter meter;
     meter.SetReference(camera.reference);
     AlignmentTrack track;
-    meter.Measure(camera.live, &track);
-    bool next = true;
+    for (int i = 0; i < warmups; ++i) meter.Measure(camera.live, &track);
+    bool useOther = true;
     for (auto _ : state) {
-        const AlignmentOffset offset = meter.Measure(next ? camera.next : camera.live, &track);
+        const AlignmentOffset offset = meter.Measure(useOther ? other : camera.live, &track);
         benchmark::DoNotOptimize(offset);
-        next = !next;
+        useOther = !useOther;
     }
 }
 
-// What the assistant pays per refresh while a camera is held still: the frames differ by their
-// noise alone, and the figures of the last settled fit are given again.
-void BM_MeasureStill(benchmark::State& state) {
-    cv::setNumThreads(0);
+// What the assistant pays per refresh while a camera stays near where it was: the fit follows
+// it from the last picture (the two frames alternate, each a little off the other).
+void BM_MeasureFollowing(benchmark::State& state) {
     const Camera& camera = CameraAt(static_cast<int>(state.range(0)));
-    AlignmentMeter meter;
-    meter.SetReference(camera.reference);
-    AlignmentTrack track;
-    for (int i = 0; i < 4; ++i) meter.Measure(camera.live, &track);  // until the fit settles
-    bool again = true;
-    for (auto _ : state) {
-        const AlignmentOffset offset = meter.Measure(again ? camera.again : camera.live, &track);
-        benchmark::DoNotOptimize(offset);
-        again = !again;
-    }
+    MeasureFollowed(state, camera, camera.next, 1);
+}
+
+// What the assistant pays per refresh while a camera is held still: the frames differ by their
+// noise alone, and the figures of the last converged fit are given again (after a few pictures,
+// until the fit converges).
+void BM_MeasureStill(benchmark::State& state) {
+    const Camera& camera = CameraAt(static_cast<int>(state.range(0)));
+    MeasureFollowed(state, camera, camera.again, 4);
 }
 
 void BM_SetReference(benchmark::State& state) {

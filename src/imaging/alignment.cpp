@@ -202,10 +202,9 @@ bool AlignmentMeter::HasReference() const {
 AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* track) const {
     AlignmentOffset offset;
     if (!prepared_ || !IsFrame(live)) return offset;
-    // A picture unchanged since the last measurement is exposed as that one was.
-    if (track != nullptr && track->last_.measured && track->still_ &&
-        track->still_->Unchanged(live))
-        return track->last_;
+    // A picture unchanged since the last measurement is exposed as that one was. A track keeps
+    // a still picture only with a measured last_.
+    if (track != nullptr && track->still_ && track->still_->Unchanged(live)) return track->last_;
     if ((offset.failure = Exposure(live)) != AlignmentFailure::None) {
         if (track != nullptr) track->still_.reset();
         return offset;
