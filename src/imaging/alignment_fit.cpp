@@ -219,14 +219,49 @@ void Residuals(const LevelModel& model, const Blend& reference, const Samples& s
 // with Tukey's weights. False for a flat live picture.
 bool SettleLight(const LevelModel& model, const Blend& reference, const Samples& samples,
                  std::vector<float>& weights, Light& light, std::vector<float>& residuals) {
-    weights.assign(model.points.size(), 1.0f);
-    for (int round = 0; round < 4; ++round) {
-        if (!FitLight(model, reference, samples, weights, light, round < 3)) return false;
+    std::vector<float> lives, references;
+    lives.reserve(samples.usable);
+    references.reserve(samples.usable);
+    for (size_t i = 0; i < samples.state.size(); ++i) {
+        if (samples.state[i] != kUsable) continue;
+        lives.push_back(samples.live[i]);
+        references.push_back(reference.Value(i));
+    }
+    if (lives.empty()) return false;
+    // A flat live picture (black, white, lens cap) has nothing to fit.
+    double mean = 0.0, square = 0.0;
+    for (const float v : lives) {
+        mean += v;
+        square += static_cast<double>(v) * v;
+    }
+    mean /= static_cast<double>(lives.size());
+    if (square / static_cast<double>(lives.size()) - mean * mean < 1e-3) return false;
+    // The rounds start from one gain for all, the ratio of the median values. A least squares
+    // start follows a dark figure over a quarter of the picture, against the rest, to a gain
+    // below zero.
+    auto median = [](std::vector<float>& values) {
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        return static_cast<double>(*middle);
+    };
+    const double liveMedian = median(lives), referenceMedian = median(references);
+    light.c = {liveMedian > 0.0 && referenceMedian > 0.0 ? liveMedian / referenceMedian : 1.0,
+               0.0, 0.0, 0.0, 0.0};
+    weights.resize(model.points.size());
+    // Rounds of least absolute deviations, the last with the full light. A round that finds no
+    // gain positive all over the picture (little texture outside what changed) keeps the light
+    // before it.
+    for (int round = 0; round <= 4; ++round) {
+        if (round > 0) {
+            Light fitted;
+            if (!FitLight(model, reference, samples, weights, fitted, round < 4)) break;
+            light = fitted;
+        }
         Residuals(model, reference, samples, light, residuals);
-        if (round == 3) break;
         for (size_t i = 0; i < residuals.size(); ++i)
             weights[i] = 1.0f / std::max(std::abs(residuals[i]), 1.0f);
     }
+    Residuals(model, reference, samples, light, residuals);
     RobustWeights(samples, residuals, weights);
     return true;
 }
