@@ -2,9 +2,12 @@
 // motion on the coarsest level; Gauss-Newton refines it level by level, as a similarity on the
 // coarse levels and as a homography from the second level on; the last step compares the full
 // pictures, both blurred a little, and finds the live picture's defocus along with the motion.
+// The light found on one level starts the next, where it fits the picture better than one
+// settled afresh (a large dark figure can pass for uneven light).
 // The confidence is the share of the picture that agrees with the reference, point by point
 // and region by region (see Judge): the lesser of two views, all pixels of a coarse level and
-// the fine model's pixels. A person or a new screen picture costs only its own part.
+// the fine model's pixels. A person or a new screen picture costs only its own part, and a
+// picture whose disagreeing part lies in one place is measured at a lower confidence.
 #include "imaging/alignment.h"
 
 #include <algorithm>
@@ -51,6 +54,10 @@ constexpr int kDarkest = 12;
 // of range; below it, it is another scene.
 constexpr double kRangeConfidence = 0.5;
 constexpr double kSmallRegionsAllowance = 0.1;
+// A picture whose disagreeing part lies in one place (a person, a screen: see
+// Agreement::onePlace) is measured from this confidence on: up to about a third of the scene
+// may have changed.
+constexpr double kOnePlaceConfidence = 0.55;
 
 bool IsFrame(const cv::Mat& picture) {
     return picture.type() == CV_8UC1 && picture.cols == alignment::kWidth &&
@@ -162,10 +169,11 @@ bool Near(const AlignmentOffset& now, const AlignmentOffset& before, double shif
 }  // namespace
 
 void AlignmentMeter::Keep(AlignmentTrack& track, const AlignmentOffset& offset,
-                          const alignment::Warp& warp, double blur, const cv::Mat& live,
-                          bool still) {
+                          const alignment::Warp& warp, double blur,
+                          const alignment::LightTerms& light, const cv::Mat& live, bool still) {
     track.motion_ = warp.h;
     track.blur_ = blur;
+    track.light_ = light;
     track.last_ = offset;
     if (offset.measured && still)
         track.still_ = std::make_shared<const alignment::StillCheck>(live);
@@ -215,31 +223,36 @@ AlignmentOffset AlignmentMeter::Measure(const cv::Mat& live, AlignmentTrack* tra
         // from where that one ended, taken only if it agrees and moved the figures little.
         alignment::Warp warp{track->motion_};
         double blur = track->blur_;
+        alignment::LightTerms light = track->light_;
         bool converged = false;
-        const AlignmentOffset followed = FitFine(levels, warp, blur, kFollowIterations, &converged);
+        const AlignmentOffset followed =
+            FitFine(levels, warp, blur, light, kFollowIterations, &converged);
         if (followed.measured && Near(followed, track->last_, kFollowShift, kFollowAngle)) {
             const bool resting = Near(followed, track->last_, kRestShift, kRestAngle);
-            Keep(*track, followed, warp, blur, live, converged && resting);
+            Keep(*track, followed, warp, blur, light, live, converged && resting);
             return followed;
         }
     }
     alignment::Warp warp;
     double blur = 0.0;
-    if ((offset.failure = FitCoarse(levels, warp)) == AlignmentFailure::None)
-        offset = FitFine(levels, warp, blur = kMiddleStep, kFineIterations);
-    if (track != nullptr) Keep(*track, offset, warp, blur, live, false);
+    alignment::LightTerms light{};
+    if ((offset.failure = FitCoarse(levels, warp, light)) == AlignmentFailure::None)
+        offset = FitFine(levels, warp, blur = kMiddleStep, light, kFineIterations);
+    if (track != nullptr) Keep(*track, offset, warp, blur, light, live, false);
     return offset;
 }
 
 AlignmentFailure AlignmentMeter::FitCoarse(const alignment::PictureLevels& levels,
-                                           alignment::Warp& warp) const {
+                                           alignment::Warp& warp,
+                                           alignment::LightTerms& light) const {
     const alignment::Prepared& prepared = *prepared_;
     warp = prepared.search.Find(levels.coarsest).motion;
     double blur = 0.0;
     for (int level = kSearchLevel; level >= 1; --level) {
         // The coarse levels need only bring the fine fit within its reach.
         const alignment::RefineResult result = alignment::Refine(
-            prepared.levels[level], levels.levels[level], warp, blur, 12, level > 1 ? 0.02 : 0.01);
+            prepared.levels[level], levels.levels[level], warp, blur, 12, level > 1 ? 0.02 : 0.01,
+            &light);
         if (!result.ok())
             return FailureOf(result.failure, warp, prepared.judge, levels.levels[kJudgeLevel]);
     }
@@ -247,12 +260,13 @@ AlignmentFailure AlignmentMeter::FitCoarse(const alignment::PictureLevels& level
 }
 
 AlignmentOffset AlignmentMeter::FitFine(const alignment::PictureLevels& levels,
-                                        alignment::Warp& warp, double& blur, int iterations,
+                                        alignment::Warp& warp, double& blur,
+                                        alignment::LightTerms& light, int iterations,
                                         bool* converged) const {
     const alignment::Prepared& prepared = *prepared_;
     AlignmentOffset offset;
     const alignment::RefineResult result =
-        alignment::Refine(prepared.fine, levels.fine, warp, blur, iterations, 0.005);
+        alignment::Refine(prepared.fine, levels.fine, warp, blur, iterations, 0.005, &light);
     // Converged: it stopped at its first or second step, so it began where it ends. A fit that
     // took more steps may be creeping along a shallow valley, and goes on at the next picture.
     if (converged != nullptr) *converged = result.settled && result.iterations <= 2;
@@ -277,7 +291,8 @@ AlignmentOffset AlignmentMeter::FitFine(const alignment::PictureLevels& levels,
     if (!WithinRange(reading)) {
         offset.failure = offset.confidence >= kRangeConfidence ? AlignmentFailure::OutOfRange
                                                                : AlignmentFailure::NoMatch;
-    } else if (offset.confidence < kAlignmentMinConfidence) {
+    } else if (offset.confidence < kAlignmentMinConfidence &&
+               !(broad.onePlace && offset.confidence >= kOnePlaceConfidence)) {
         offset.failure = AlignmentFailure::NoMatch;
     } else {
         offset.failure = AlignmentFailure::None;

@@ -2,6 +2,7 @@
 // for the Alignment Assistant.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <opencv2/core.hpp>
 
@@ -32,11 +33,14 @@ struct AlignmentOffset {
     double angle = 0;       // degrees
     double scale = 1;       // ratio
     double confidence = 0;  // 0..1: the share of the picture that agrees well with the
-                            // reference; measured is false below kAlignmentMinConfidence
+                            // reference; measured is false below kAlignmentMinConfidence,
+                            // unless what disagrees lies in one place (a person, a screen)
+                            // and at least 0.55 agrees
     double agreeing = 0;    // 0..1: the share of the picture that matches the reference
 };
 
-// Below this confidence a measurement gives no numbers.
+// Below this confidence a measurement gives no numbers, unless the part that disagrees lies in
+// one place.
 inline constexpr double kAlignmentMinConfidence = 0.65;
 
 // The measuring range.
@@ -60,6 +64,7 @@ private:
     friend class AlignmentMeter;
     cv::Matx33d motion_;
     double blur_ = 0.0;
+    std::array<double, 5> light_{};  // the light the fit ended with
     AlignmentOffset last_;  // followed only when it was measured
     // The picture of the last measurement whose fit had converged with the camera at rest; a
     // picture that shows it unmoved is answered with last_ without fitting again.
@@ -79,11 +84,16 @@ public:
     AlignmentOffset Measure(const cv::Mat& live, AlignmentTrack* track = nullptr) const;
 
 private:
-    AlignmentFailure FitCoarse(const alignment::PictureLevels& levels, alignment::Warp& warp) const;
+    // light: the light of the live picture, carried from level to level (and from picture to
+    // picture on a track); all zero when not yet known.
+    AlignmentFailure FitCoarse(const alignment::PictureLevels& levels, alignment::Warp& warp,
+                               std::array<double, 5>& light) const;
     AlignmentOffset FitFine(const alignment::PictureLevels& levels, alignment::Warp& warp,
-                            double& blur, int iterations, bool* converged = nullptr) const;
+                            double& blur, std::array<double, 5>& light, int iterations,
+                            bool* converged = nullptr) const;
     static void Keep(AlignmentTrack& track, const AlignmentOffset& offset,
-                     const alignment::Warp& warp, double blur, const cv::Mat& live, bool still);
+                     const alignment::Warp& warp, double blur, const std::array<double, 5>& light,
+                     const cv::Mat& live, bool still);
 
     // Shared, never changed once made: copies of a meter share it.
     std::shared_ptr<const alignment::Prepared> prepared_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "imaging/alignment_fit.h"
 #include "imaging/alignment_refine.h"
@@ -78,6 +79,59 @@ double WellShare(const RegionGrid& regions, const RegionGrid& agreeingIn, int co
     return judged * kRegionsX * kRegionsY >= kMinRegions * count ? well / shaped : 0.0;
 }
 
+// Of the regions that disagree, at least this share must touch one another (side or corner) to
+// be one place; of the shaped regions that agree, at least kRestAgrees of their points.
+constexpr double kOnePlace = 0.8;
+constexpr double kRestAgrees = 0.9;
+
+bool OnePlace(const RegionGrid& regions, const RegionGrid& agreeingIn, double liveFlat) {
+    std::array<bool, kRegionsX * kRegionsY> changed{};
+    int count = 0;
+    double rest = 0.0, restAgreeing = 0.0;
+    for (int r = 0; r < kRegionsX * kRegionsY; ++r) {
+        if (regions[r].n < kFewest) continue;
+        if (regions[r].VarianceR() < kFlat && regions[r].VarianceL() < liveFlat) continue;
+        const bool well =
+            agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated;
+        if (!well || agreeingIn[r].n < 0.5 * regions[r].n) {
+            changed[r] = true;
+            ++count;
+        } else {
+            rest += regions[r].n;
+            restAgreeing += agreeingIn[r].n;
+        }
+    }
+    if (count == 0 || rest == 0.0 || restAgreeing < kRestAgrees * rest) return false;
+    // The largest group of touching changed regions.
+    std::array<bool, kRegionsX * kRegionsY> seen{};
+    std::vector<int> stack;
+    int largest = 0;
+    for (int first = 0; first < kRegionsX * kRegionsY; ++first) {
+        if (!changed[first] || seen[first]) continue;
+        int size = 0;
+        seen[first] = true;
+        stack.assign(1, first);
+        while (!stack.empty()) {
+            const int r = stack.back();
+            stack.pop_back();
+            ++size;
+            const int x = r % kRegionsX, y = r / kRegionsX;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= kRegionsX || ny >= kRegionsY) continue;
+                    const int n = ny * kRegionsX + nx;
+                    if (changed[n] && !seen[n]) {
+                        seen[n] = true;
+                        stack.push_back(n);
+                    }
+                }
+        }
+        largest = std::max(largest, size);
+    }
+    return largest >= kOnePlace * count;
+}
+
 }  // namespace
 
 Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, double blur) {
@@ -122,6 +176,7 @@ Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, 
     if (all.VarianceL() < kFlat) return agreement;
     const double liveFlat = kFlat + 4.0 * spread * spread;
     agreement.wellSmall = WellShare(regions, agreeingIn, kRegionsX * kRegionsY, liveFlat);
+    agreement.onePlace = OnePlace(regions, agreeingIn, liveFlat);
     // A coarse level holds few pixels: its regions are also judged merged 2 x 2.
     agreement.well = model.level >= 2 ? WellShare(Merged(regions, 2), Merged(agreeingIn, 2),
                                                   kRegionsX * kRegionsY / 4, liveFlat)

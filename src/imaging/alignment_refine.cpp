@@ -66,7 +66,7 @@ FitFailure Shortage(const LevelModel& model, const Samples& samples) {
 }  // namespace
 
 RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, double& blur,
-                    int maxIterations, double stopShift) {
+                    int maxIterations, double stopShift, LightTerms* known) {
     RefineResult result;
     const int parameters = ParameterCount(model.motion);
     const bool fitBlur = model.steps.size() > 1;
@@ -77,24 +77,38 @@ RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, do
     const double lastStep = static_cast<double>(model.steps.size() - 1);
     const double perUnit = kUnit * LevelScale(model.level);
     Samples samples;
-    std::vector<float> weights(model.points.size(), 1.0f), residuals;
+    std::vector<float> weights(model.points.size(), 1.0f), residuals, carriedResiduals;
     std::array<std::vector<float>, kMaxParameters + 1> buffers;
     Light light;
     for (; result.iterations < maxIterations; ++result.iterations) {
         SampleMoved(model, live, warp, samples);
         if ((result.failure = Shortage(model, samples)) != FitFailure::None) return result;
         const Blend reference(model, blur);
-        const bool lit = result.iterations == 0
-                             ? SettleLight(model, reference, samples, weights, light, residuals)
-                             : FitLight(model, reference, samples, weights, light);
+        const bool start = result.iterations == 0;
+        const bool lit = start ? SettleLight(model, reference, samples, weights, light, residuals)
+                               : FitLight(model, reference, samples, weights, light);
         if (!lit) {
             result.failure = FitFailure::Flat;
             return result;
         }
-        if (result.iterations > 0) {
+        if (!start) {
             Residuals(model, reference, samples, light, residuals);
             RobustWeights(samples, residuals, weights);
+        } else if (known != nullptr && (*known)[0] > 0.0) {
+            // Settled afresh, the light may take a large dark figure for uneven light, and the
+            // residuals' wide spread then keeps the figure in the fit. The light known from a
+            // coarser level or the last picture starts the fit instead when it leaves the
+            // residuals less spread.
+            Light carried;
+            carried.c = *known;
+            Residuals(model, reference, samples, carried, carriedResiduals);
+            if (Spread(samples, carriedResiduals) < Spread(samples, residuals)) {
+                light = carried;
+                residuals.swap(carriedResiduals);
+                RobustWeights(samples, residuals, weights);
+            }
         }
+        if (known != nullptr) *known = light.c;
 
         Normal normal;
         cv::Vec<double, kMaxParameters + 1> rhs;

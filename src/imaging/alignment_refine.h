@@ -16,6 +16,7 @@
 // profile (a dark line beside a bright one) by a fraction of a pixel.
 #pragma once
 
+#include <array>
 #include <opencv2/core.hpp>
 #include <vector>
 
@@ -77,12 +78,18 @@ struct RefineResult {
     bool ok() const { return failure == FitFailure::None; }
 };
 
+// The light that maps live values onto the reference's: the gain's terms and the black level
+// (see alignment_fit.h). A first term of 0 says none is known.
+using LightTerms = std::array<double, 5>;
+
 // Improves warp and, for a model of several steps, blur (a position between steps,
 // 0 .. steps - 1) on live, the 8-bit live picture at model.level, clipped pixels marked 255.
 // Stops after maxIterations or when an iteration moves the centre, and the picture half way to
 // its edge by the turn and scale, by less than stopShift level pixels.
+// light, when given: the fit starts from it if it is known (the light of a coarser level or of
+// the last picture), else settles the light from nothing; it receives the light found.
 RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, double& blur,
-                    int maxIterations, double stopShift);
+                    int maxIterations, double stopShift, LightTerms* light = nullptr);
 
 // How well the live picture agrees with the model under warp. The picture is cut into
 // kRegionsX x kRegionsY regions; within each region with shapes of its own, the points whose
@@ -100,6 +107,10 @@ struct Agreement {
                              // that agree well (the large regions on a coarse level); 0 when too
                              // few regions have shapes
     double wellSmall = 0.0;  // the same in kRegionsX x kRegionsY regions on every level
+    // The regions that disagree (kRegionsX x kRegionsY) lie together in one place, as a person
+    // or a screen does, and nearly all of the rest agrees; a scene that is not the reference
+    // disagrees in scattered places.
+    bool onePlace = false;
     double share = 0.0;      // of the usable points, those that agree
     double outside = 0.0;    // of all points, those outside the live picture
     double clipped = 0.0;    // of the points inside, those on clipped pixels

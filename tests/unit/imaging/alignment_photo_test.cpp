@@ -93,6 +93,35 @@ TEST_F(AlignmentPhotos, ChangedFifthIsLeftOut) {
     EXPECT_LT(offset.agreeing, 0.9) << "the figure does not agree";
 }
 
+// A figure over a quarter of the picture, in one place, darker than the scene: less than two
+// thirds of the picture agrees, and the rest still measures the camera within twice the near
+// goal, on a textured scene and on one whose texture lies mostly under the figure.
+TEST_F(AlignmentPhotos, ChangedQuarterInOnePlace) {
+    const sim::Pose pose{-0.8f, -3.6f, -0.35f};
+    cv::Mat cover;
+    building_(cv::Rect(0, 0, 196, 392)).convertTo(cover, CV_8U, 0.5);
+    for (const char* file : {"home.jpg", "fruits.jpg"}) {
+        const cv::Mat scene = Scene(file);
+        ASSERT_FALSE(scene.empty()) << file;
+        AlignmentMeter meter;
+        meter.SetReference(View(scene, {}));
+        for (const int x : {40, 100, 222}) {
+            cv::Mat live = View(scene, pose);
+            cover.copyTo(live(cv::Rect(x, 44, cover.cols, cover.rows)));
+            SCOPED_TRACE(::testing::Message() << file << ", figure at x " << x);
+            const AlignmentOffset offset = meter.Measure(live);
+            if (!offset.measured) {
+                ADD_FAILURE() << "failure " << static_cast<int>(offset.failure) << ", confidence "
+                              << offset.confidence;
+                continue;
+            }
+            EXPECT_NEAR(offset.dx, pose.dx, 0.2);
+            EXPECT_NEAR(offset.dy, pose.dy, 0.2);
+            EXPECT_NEAR(offset.angle, pose.angle, 0.04);
+        }
+    }
+}
+
 // Followed from refresh to refresh, a camera held still gets its figures again; one nudged by a
 // tenth of a pixel, or turned by a fiftieth of a degree, gets its new figures.
 TEST_F(AlignmentPhotos, FollowedCameraNudgedALittle) {
