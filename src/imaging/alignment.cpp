@@ -55,8 +55,8 @@ constexpr int kDarkest = 12;
 constexpr double kRangeConfidence = 0.5;
 constexpr double kSmallRegionsAllowance = 0.1;
 // A picture whose disagreeing part lies in one place (a person, a screen: see
-// Agreement::onePlace) is measured from this confidence on: up to about a third of the scene
-// may have changed.
+// Agreement::onePlace) is measured from this confidence on. Lower, a fit a few tenths of a pixel
+// off (a plain scene whose texture the figure half covers) gets through.
 constexpr double kOnePlaceConfidence = 0.55;
 
 bool IsFrame(const cv::Mat& picture) {
