@@ -54,10 +54,6 @@ constexpr int kDarkest = 12;
 // of range; below it, it is another scene.
 constexpr double kRangeConfidence = 0.5;
 constexpr double kSmallRegionsAllowance = 0.1;
-// A picture whose disagreeing part lies in one place (a person, a screen: see
-// Agreement::onePlace) is measured from this confidence on. Lower, a fit a few tenths of a pixel
-// off (a plain scene whose texture the figure half covers) gets through.
-constexpr double kOnePlaceConfidence = 0.55;
 
 bool IsFrame(const cv::Mat& picture) {
     return picture.type() == CV_8UC1 && picture.cols == alignment::kWidth &&
@@ -292,7 +288,8 @@ AlignmentOffset AlignmentMeter::FitFine(const alignment::PictureLevels& levels,
         offset.failure = offset.confidence >= kRangeConfidence ? AlignmentFailure::OutOfRange
                                                                : AlignmentFailure::NoMatch;
     } else if (offset.confidence < kAlignmentMinConfidence &&
-               !(broad.onePlace && offset.confidence >= kOnePlaceConfidence)) {
+               !(broad.onePlace && detailed.onePlace &&
+                 offset.confidence >= kAlignmentOnePlaceConfidence)) {
         offset.failure = AlignmentFailure::NoMatch;
     } else {
         offset.failure = AlignmentFailure::None;

@@ -34,14 +34,16 @@ struct AlignmentOffset {
     double scale = 1;       // ratio
     double confidence = 0;  // 0..1: the share of the picture that agrees well with the
                             // reference; measured is false below kAlignmentMinConfidence,
-                            // unless what disagrees lies in one place (a person, a screen)
-                            // and at least 0.55 agrees
+                            // or below kAlignmentOnePlaceConfidence when what disagrees lies
+                            // in one place (a person, a screen)
     double agreeing = 0;    // 0..1: the share of the picture that matches the reference
 };
 
 // Below this confidence a measurement gives no numbers, unless the part that disagrees lies in
-// one place.
+// one place; then below the second. Lower, a fit a few tenths of a pixel off (a plain scene
+// whose texture a figure half covers) gets through.
 inline constexpr double kAlignmentMinConfidence = 0.65;
+inline constexpr double kAlignmentOnePlaceConfidence = 0.55;
 
 // The measuring range.
 inline constexpr double kAlignmentRangeX = 80.0;      // pixels, either way

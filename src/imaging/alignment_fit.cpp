@@ -261,7 +261,7 @@ bool SettleLight(const LevelModel& model, const Blend& reference, const Samples&
         for (size_t i = 0; i < residuals.size(); ++i)
             weights[i] = 1.0f / std::max(std::abs(residuals[i]), 1.0f);
     }
-    Residuals(model, reference, samples, light, residuals);
+    // The residuals are those of the light kept: a round that fails leaves them as they were.
     RobustWeights(samples, residuals, weights);
     return true;
 }

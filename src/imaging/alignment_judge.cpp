@@ -79,8 +79,11 @@ double WellShare(const RegionGrid& regions, const RegionGrid& agreeingIn, int co
     return judged * kRegionsX * kRegionsY >= kMinRegions * count ? well / shaped : 0.0;
 }
 
-// Of the regions that disagree, at least this share must touch one another (side or corner) to
-// be one place; of the shaped regions that agree, at least kRestAgrees of their points.
+// Of the regions that disagree, at least kFewestChanged, and at least kOnePlace of them touching
+// one another (side or corner), make one place; of the shaped regions that agree, at least
+// kRestAgrees of their points must. A region or two that disagree do not explain a low
+// agreement: the rest then agrees too little.
+constexpr int kFewestChanged = 3;
 constexpr double kOnePlace = 0.8;
 constexpr double kRestAgrees = 0.9;
 
@@ -101,7 +104,7 @@ bool OnePlace(const RegionGrid& regions, const RegionGrid& agreeingIn, double li
             restAgreeing += agreeingIn[r].n;
         }
     }
-    if (count == 0 || rest == 0.0 || restAgreeing < kRestAgrees * rest) return false;
+    if (count < kFewestChanged || rest == 0.0 || restAgreeing < kRestAgrees * rest) return false;
     // The largest group of touching changed regions.
     std::array<bool, kRegionsX * kRegionsY> seen{};
     std::vector<int> stack;

@@ -86,8 +86,9 @@ using LightTerms = std::array<double, 5>;
 // 0 .. steps - 1) on live, the 8-bit live picture at model.level, clipped pixels marked 255.
 // Stops after maxIterations or when an iteration moves the centre, and the picture half way to
 // its edge by the turn and scale, by less than stopShift level pixels.
-// light, when given: the fit starts from it if it is known (the light of a coarser level or of
-// the last picture), else settles the light from nothing; it receives the light found.
+// light, when given: the light known from a coarser level or the last picture (a first term of
+// 0: none). The fit settles the light afresh and starts from whichever of the two leaves the
+// residuals less spread; light receives the light found.
 RefineResult Refine(const LevelModel& model, const cv::Mat& live, Warp& warp, double& blur,
                     int maxIterations, double stopShift, LightTerms* light = nullptr);
 

@@ -100,6 +100,7 @@ TEST_F(AlignmentPhotos, ChangedQuarterInOnePlace) {
     const sim::Pose pose{-0.8f, -3.6f, -0.35f};
     cv::Mat cover;
     building_(cv::Rect(0, 0, 196, 392)).convertTo(cover, CV_8U, 0.5);
+    int belowThreshold = 0;
     for (const char* file : {"home.jpg", "fruits.jpg"}) {
         const cv::Mat scene = Scene(file);
         ASSERT_FALSE(scene.empty()) << file;
@@ -118,8 +119,11 @@ TEST_F(AlignmentPhotos, ChangedQuarterInOnePlace) {
             EXPECT_NEAR(offset.dx, pose.dx, 0.2);
             EXPECT_NEAR(offset.dy, pose.dy, 0.2);
             EXPECT_NEAR(offset.angle, pose.angle, 0.04);
+            EXPECT_LT(offset.agreeing, 0.9) << "the figure does not agree";
+            belowThreshold += offset.confidence < kAlignmentMinConfidence;
         }
     }
+    EXPECT_GE(belowThreshold, 2) << "measured only through the one place";
 }
 
 // Followed from refresh to refresh, a camera held still gets its figures again; one nudged by a
