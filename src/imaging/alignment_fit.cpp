@@ -219,23 +219,28 @@ void Residuals(const LevelModel& model, const Blend& reference, const Samples& s
 // with Tukey's weights. False for a flat live picture.
 bool SettleLight(const LevelModel& model, const Blend& reference, const Samples& samples,
                  std::vector<float>& weights, Light& light, std::vector<float>& residuals) {
-    std::vector<float> lives, references;
-    lives.reserve(samples.usable);
-    references.reserve(samples.usable);
+    // A flat live picture (black, white, lens cap) has nothing to fit.
+    double count = 0.0, mean = 0.0, square = 0.0;
     for (size_t i = 0; i < samples.state.size(); ++i) {
+        if (samples.state[i] != kUsable) continue;
+        count += 1.0;
+        mean += samples.live[i];
+        square += static_cast<double>(samples.live[i]) * samples.live[i];
+    }
+    if (count == 0.0) return false;
+    mean /= count;
+    if (square / count - mean * mean < 1e-3) return false;
+    // Every fourth point of a large set tells the medians as well.
+    const size_t stride = samples.state.size() > 2000 ? 4 : 1;
+    thread_local std::vector<float> lives, references;
+    lives.clear();
+    references.clear();
+    for (size_t i = 0; i < samples.state.size(); i += stride) {
         if (samples.state[i] != kUsable) continue;
         lives.push_back(samples.live[i]);
         references.push_back(reference.Value(i));
     }
     if (lives.empty()) return false;
-    // A flat live picture (black, white, lens cap) has nothing to fit.
-    double mean = 0.0, square = 0.0;
-    for (const float v : lives) {
-        mean += v;
-        square += static_cast<double>(v) * v;
-    }
-    mean /= static_cast<double>(lives.size());
-    if (square / static_cast<double>(lives.size()) - mean * mean < 1e-3) return false;
     // The rounds start from one gain for all, the ratio of the median values. A least squares
     // start follows a dark figure over a quarter of the picture, against the rest, to a gain
     // below zero.
