@@ -60,21 +60,29 @@ RegionGrid Merged(const RegionGrid& grid, int by) {
     return merged;
 }
 
-// Of the points in regions with shapes, the share agreeing in regions that correlate well;
-// 0 when too few regions have shapes. Regions without shapes in either picture say nothing;
-// shapes only the live picture shows (a person before a plain wall, an edge where the
-// reference has none) count against the agreement.
+// A region says something when either picture has shapes there: regions without shapes in
+// either say nothing; shapes only the live picture shows (a person before a plain wall, an edge
+// where the reference has none) count against the agreement.
+bool Shaped(const Moments& region, double liveFlat) {
+    return region.n >= kFewest && (region.VarianceR() >= kFlat || region.VarianceL() >= liveFlat);
+}
+
+// A region's agreeing points correlate well.
+bool Well(const Moments& agreeing) {
+    return agreeing.n >= kFewest && agreeing.Correlation() >= kWellCorrelated;
+}
+
+// Of the points in shaped regions, the share agreeing in regions that correlate well; 0 when too
+// few regions have shapes.
 double WellShare(const RegionGrid& regions, const RegionGrid& agreeingIn, int count,
                  double liveFlat) {
     double shaped = 0.0, well = 0.0;
     int judged = 0;
     for (int r = 0; r < count; ++r) {
-        if (regions[r].n < kFewest) continue;
-        if (regions[r].VarianceR() < kFlat && regions[r].VarianceL() < liveFlat) continue;
+        if (!Shaped(regions[r], liveFlat)) continue;
         shaped += regions[r].n;
         ++judged;
-        if (agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated)
-            well += agreeingIn[r].n;
+        if (Well(agreeingIn[r])) well += agreeingIn[r].n;
     }
     return judged * kRegionsX * kRegionsY >= kMinRegions * count ? well / shaped : 0.0;
 }
@@ -92,11 +100,8 @@ bool OnePlace(const RegionGrid& regions, const RegionGrid& agreeingIn, double li
     int count = 0;
     double rest = 0.0, restAgreeing = 0.0;
     for (int r = 0; r < kRegionsX * kRegionsY; ++r) {
-        if (regions[r].n < kFewest) continue;
-        if (regions[r].VarianceR() < kFlat && regions[r].VarianceL() < liveFlat) continue;
-        const bool well =
-            agreeingIn[r].n >= kFewest && agreeingIn[r].Correlation() >= kWellCorrelated;
-        if (!well || agreeingIn[r].n < 0.5 * regions[r].n) {
+        if (!Shaped(regions[r], liveFlat)) continue;
+        if (!Well(agreeingIn[r]) || agreeingIn[r].n < 0.5 * regions[r].n) {
             changed[r] = true;
             ++count;
         } else {
