@@ -175,6 +175,9 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
     return (!even && SolveLight(normal, rhs, 4, light)) || SolveLight(normal, rhs, 1, light);
 }
 
+// Reference values below this tell no ratio of live to reference brightness.
+constexpr float kDarkestReference = 8.0f;
+
 // Tukey's biweight of each usable point's residual; the residuals' spread comes from their
 // median absolute deviation, never below kNoiseFloor grey levels.
 constexpr double kTukey = 4.685;
@@ -230,28 +233,27 @@ bool SettleLight(const LevelModel& model, const Blend& reference, const Samples&
     if (count == 0.0) return false;
     mean /= count;
     if (square / count - mean * mean < 1e-3) return false;
-    // Every fourth point of a large set tells the medians as well.
+    // The rounds start from one gain for all: the median of the points' ratios of live to
+    // reference value. A quarter of the picture changed moves it little, wherever that quarter
+    // lies. The ratio of the median values would not do: a dark figure over the bright half of
+    // a plain scene halves it, and a least squares start follows such a figure to a gain below
+    // zero. Points where the reference is nearly black tell no ratio; every fourth point of a
+    // large set tells the median as well.
     const size_t stride = samples.state.size() > 2000 ? 4 : 1;
-    thread_local std::vector<float> lives, references;
-    lives.clear();
-    references.clear();
+    thread_local std::vector<float> ratios;
+    ratios.clear();
     for (size_t i = 0; i < samples.state.size(); i += stride) {
-        if (samples.state[i] != kUsable) continue;
-        lives.push_back(samples.live[i]);
-        references.push_back(reference.Value(i));
+        const float value = reference.Value(i);
+        if (samples.state[i] == kUsable && value >= kDarkestReference)
+            ratios.push_back(samples.live[i] / value);
     }
-    if (lives.empty()) return false;
-    // The rounds start from one gain for all, the ratio of the median values. A least squares
-    // start follows a dark figure over a quarter of the picture, against the rest, to a gain
-    // below zero.
-    auto median = [](std::vector<float>& values) {
-        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-        std::nth_element(values.begin(), middle, values.end());
-        return static_cast<double>(*middle);
-    };
-    const double liveMedian = median(lives), referenceMedian = median(references);
-    light.c = {liveMedian > 0.0 && referenceMedian > 0.0 ? liveMedian / referenceMedian : 1.0,
-               0.0, 0.0, 0.0, 0.0};
+    double gain = 1.0;
+    if (!ratios.empty()) {
+        const auto middle = ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2);
+        std::nth_element(ratios.begin(), middle, ratios.end());
+        if (*middle > 0.0f) gain = *middle;
+    }
+    light.c = {gain, 0.0, 0.0, 0.0, 0.0};
     weights.resize(model.points.size());
     // Rounds of least absolute deviations, the last with the full light. A round that finds no
     // gain positive all over the picture (little texture outside what changed) keeps the light
