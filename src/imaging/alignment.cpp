@@ -53,7 +53,7 @@ constexpr int kDarkest = 12;
 // A picture that agrees this well but lies beyond the measuring range is the right scene, out
 // of range; below it, it is another scene.
 constexpr double kRangeConfidence = 0.5;
-constexpr double kSmallRegionsAllowance = 0.1;
+constexpr double kSmallRegionsAllowance = 0.05;
 
 bool IsFrame(const cv::Mat& picture) {
     return picture.type() == CV_8UC1 && picture.cols == alignment::kWidth &&
