@@ -130,6 +130,8 @@ void WeightedSums(const float* const* columns, int used, const float* w, const f
     }
 }
 
+template void WeightedSums<2>(const float* const*, int, const float*, const float*, size_t,
+                              cv::Matx<double, 2, 2>&, cv::Vec<double, 2>&);
 template void WeightedSums<5>(const float* const*, int, const float*, const float*, size_t,
                               cv::Matx<double, 5, 5>&, cv::Vec<double, 5>&);
 template void WeightedSums<kMaxParameters + 1>(
@@ -141,11 +143,13 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
               const std::vector<float>& weights, Light& light, bool even) {
     // The weights of the usable points; 0 for the others. The spread of the live values, which
     // tells a flat picture, in double precision: it is the small difference of large sums.
-    // The light's rows (Light::Row) column by column.
+    // The light's rows (Light::Row) column by column; one gain for all needs only the first
+    // and the black level's.
     thread_local std::vector<float> used;
     thread_local std::array<std::vector<float>, 5> rows;
     const size_t count = samples.state.size();
     used.resize(count);
+    const int terms = even ? 2 : 5;
     for (std::vector<float>& column : rows) column.resize(count);
     double sum = 0.0, mean = 0.0, square = 0.0;
     for (size_t i = 0; i < count; ++i) {
@@ -155,24 +159,38 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
         mean += w * samples.live[i];
         square += static_cast<double>(w) * samples.live[i] * samples.live[i];
         const float r = reference.Value(i);
-        const cv::Point2f u = model.units[i];
         rows[0][i] = r;
+        rows[4][i] = 1.0f;
+        if (even) continue;
+        const cv::Point2f u = model.units[i];
         rows[1][i] = r * u.x;
         rows[2][i] = r * u.y;
         rows[3][i] = r * (u.x * u.x + u.y * u.y);
-        rows[4][i] = 1.0f;
     }
-    cv::Matx<double, 5, 5> normal = cv::Matx<double, 5, 5>::zeros();
-    cv::Vec<double, 5> rhs;
-    const std::array<const float*, 5> columns = {rows[0].data(), rows[1].data(), rows[2].data(),
-                                                 rows[3].data(), rows[4].data()};
-    WeightedSums(columns.data(), 5, used.data(), samples.live.data(), count, normal, rhs);
-    for (int a = 0; a < 5; ++a)
-        for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
     // A flat live picture (black, white, lens cap) has nothing to fit.
     if (sum <= 0.0 || square / sum - (mean / sum) * (mean / sum) < 1e-3) return false;
+    cv::Matx<double, 5, 5> normal = cv::Matx<double, 5, 5>::zeros();
+    cv::Vec<double, 5> rhs;
+    if (even) {
+        // The sums of the gain and the black level only, in their places of the full light's.
+        const std::array<const float*, 2> columns = {rows[0].data(), rows[4].data()};
+        cv::Matx<double, 2, 2> pair = cv::Matx<double, 2, 2>::zeros();
+        cv::Vec<double, 2> right;
+        WeightedSums(columns.data(), terms, used.data(), samples.live.data(), count, pair, right);
+        normal(0, 0) = pair(0, 0);
+        normal(0, 4) = normal(4, 0) = pair(0, 1);
+        normal(4, 4) = pair(1, 1);
+        rhs[0] = right[0];
+        rhs[4] = right[1];
+        return SolveLight(normal, rhs, 1, light);
+    }
+    const std::array<const float*, 5> columns = {rows[0].data(), rows[1].data(), rows[2].data(),
+                                                 rows[3].data(), rows[4].data()};
+    WeightedSums(columns.data(), terms, used.data(), samples.live.data(), count, normal, rhs);
+    for (int a = 0; a < 5; ++a)
+        for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
     // Where the uneven light cannot be told apart from what changed, one gain for all.
-    return (!even && SolveLight(normal, rhs, 4, light)) || SolveLight(normal, rhs, 1, light);
+    return SolveLight(normal, rhs, 4, light) || SolveLight(normal, rhs, 1, light);
 }
 
 // Reference values below this tell no ratio of live to reference brightness.
