@@ -193,9 +193,6 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
     return SolveLight(normal, rhs, 4, light) || SolveLight(normal, rhs, 1, light);
 }
 
-// Reference values below this tell no ratio of live to reference brightness.
-constexpr float kDarkestReference = 8.0f;
-
 // Tukey's biweight of each usable point's residual; the residuals' spread comes from their
 // median absolute deviation, never below kNoiseFloor grey levels.
 constexpr double kTukey = 4.685;
@@ -235,6 +232,9 @@ void Residuals(const LevelModel& model, const Blend& reference, const Samples& s
                                               reference.Value(i));
 }
 
+// Reference values below this tell no ratio of live to reference brightness.
+constexpr float kDarkestReference = 8.0f;
+
 // The light and the weights from nothing: a few rounds of least absolute deviations with one
 // gain for all, which a quarter of the picture changed cannot lead astray, then the full light
 // with Tukey's weights. False for a flat live picture.
@@ -254,8 +254,8 @@ bool SettleLight(const LevelModel& model, const Blend& reference, const Samples&
     // The rounds start from one gain for all: the median of the points' ratios of live to
     // reference value. A quarter of the picture changed moves it little, wherever that quarter
     // lies. The ratio of the median values would not do: a dark figure over the bright half of
-    // a plain scene halves it, and a least squares start follows such a figure to a gain below
-    // zero. Points where the reference is nearly black tell no ratio; every fourth point of a
+    // a plain scene pulls it far below the gain, and a least squares start follows such a figure
+    // to a gain below zero. Points where the reference is nearly black tell no ratio; every fourth point of a
     // large set tells the median as well.
     const size_t stride = samples.state.size() > 2000 ? 4 : 1;
     thread_local std::vector<float> ratios;
@@ -275,7 +275,7 @@ bool SettleLight(const LevelModel& model, const Blend& reference, const Samples&
     weights.resize(model.points.size());
     // Rounds of least absolute deviations, the last with the full light. A round that finds no
     // gain positive all over the picture (little texture outside what changed) keeps the light
-    // before it.
+    // before it and ends the rounds.
     for (int round = 0; round <= 4; ++round) {
         if (round > 0) {
             Light fitted;
