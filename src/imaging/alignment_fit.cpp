@@ -225,11 +225,40 @@ void RobustWeights(const Samples& samples, const std::vector<float>& residuals,
 // Residuals of the usable points in the reference's grey levels.
 void Residuals(const LevelModel& model, const Blend& reference, const Samples& samples,
                const Light& light, std::vector<float>& residuals) {
-    residuals.assign(samples.state.size(), 0.0f);
-    for (size_t i = 0; i < samples.state.size(); ++i)
-        if (samples.state[i] == kUsable)
-            residuals[i] = static_cast<float>(light.Normalised(samples.live[i], model.units[i]) -
-                                              reference.Value(i));
+    // In single precision, four points at a time; the points that are not usable (their live
+    // values are stale) get 0 afterwards.
+    const size_t count = samples.state.size();
+    residuals.resize(count);
+    const float g0 = static_cast<float>(light.c[0]), g1 = static_cast<float>(light.c[1]);
+    const float g2 = static_cast<float>(light.c[2]), g3 = static_cast<float>(light.c[3]);
+    const float black = static_cast<float>(light.c[4]);
+    const float* lower = reference.lower->values.data();
+    const float* upper = reference.upper->values.data();
+    const float share = reference.share;
+    const float* units = &model.units.data()->x;
+    const float* live = samples.live.data();
+    float* out = residuals.data();
+    size_t i = 0;
+#if CV_SIMD128
+    const cv::v_float32x4 vg0 = cv::v_setall_f32(g0), vg1 = cv::v_setall_f32(g1);
+    const cv::v_float32x4 vg2 = cv::v_setall_f32(g2), vg3 = cv::v_setall_f32(g3);
+    const cv::v_float32x4 vblack = cv::v_setall_f32(black), vshare = cv::v_setall_f32(share);
+    for (; i + 4 <= count; i += 4) {
+        cv::v_float32x4 x, y;
+        cv::v_load_deinterleave(units + 2 * i, x, y);
+        const cv::v_float32x4 gain = vg0 + vg1 * x + vg2 * y + vg3 * (x * x + y * y);
+        const cv::v_float32x4 low = cv::v_load(lower + i);
+        const cv::v_float32x4 value = low + vshare * (cv::v_load(upper + i) - low);
+        cv::v_store(out + i, (cv::v_load(live + i) - vblack) / gain - value);
+    }
+#endif
+    for (; i < count; ++i) {
+        const float x = units[2 * i], y = units[2 * i + 1];
+        const float gain = g0 + g1 * x + g2 * y + g3 * (x * x + y * y);
+        out[i] = (live[i] - black) / gain - (lower[i] + share * (upper[i] - lower[i]));
+    }
+    for (i = 0; i < count; ++i)
+        if (samples.state[i] != kUsable) out[i] = 0.0f;
 }
 
 // Reference values below this tell no ratio of live to reference brightness.
