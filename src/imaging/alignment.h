@@ -56,6 +56,9 @@ struct Prepared;
 struct PictureLevels;
 struct Warp;
 class StillCheck;
+// The light that maps live values onto the reference's: the gain's terms and the black level
+// (see alignment_fit.h). A first term of 0 says none is known.
+using LightTerms = std::array<double, 5>;
 }  // namespace alignment
 
 // What one measurement of a camera leaves for the next of the same camera and reference: where
@@ -66,8 +69,8 @@ private:
     friend class AlignmentMeter;
     cv::Matx33d motion_;
     double blur_ = 0.0;
-    std::array<double, 5> light_{};  // the light the fit ended with
-    AlignmentOffset last_;  // followed only when it was measured
+    alignment::LightTerms light_{};  // the light the fit ended with
+    AlignmentOffset last_;           // followed only when it was measured
     // The picture of the last measurement whose fit had converged with the camera at rest; a
     // picture that shows it unmoved is answered with last_ without fitting again.
     std::shared_ptr<const alignment::StillCheck> still_;
@@ -89,12 +92,12 @@ private:
     // light: the light of the live picture, carried from level to level (and from picture to
     // picture on a track); all zero when not yet known.
     AlignmentFailure FitCoarse(const alignment::PictureLevels& levels, alignment::Warp& warp,
-                               std::array<double, 5>& light) const;
+                               alignment::LightTerms& light) const;
     AlignmentOffset FitFine(const alignment::PictureLevels& levels, alignment::Warp& warp,
-                            double& blur, std::array<double, 5>& light, int iterations,
+                            double& blur, alignment::LightTerms& light, int iterations,
                             bool* converged = nullptr) const;
     static void Keep(AlignmentTrack& track, const AlignmentOffset& offset,
-                     const alignment::Warp& warp, double blur, const std::array<double, 5>& light,
+                     const alignment::Warp& warp, double blur, const alignment::LightTerms& light,
                      const cv::Mat& live, bool still);
 
     // Shared, never changed once made: copies of a meter share it.

@@ -149,7 +149,6 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
     thread_local std::array<std::vector<float>, 5> rows;
     const size_t count = samples.state.size();
     used.resize(count);
-    const int terms = even ? 2 : 5;
     for (std::vector<float>& column : rows) column.resize(count);
     double sum = 0.0, mean = 0.0, square = 0.0;
     for (size_t i = 0; i < count; ++i) {
@@ -176,7 +175,7 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
         const std::array<const float*, 2> columns = {rows[0].data(), rows[4].data()};
         cv::Matx<double, 2, 2> pair = cv::Matx<double, 2, 2>::zeros();
         cv::Vec<double, 2> right;
-        WeightedSums(columns.data(), terms, used.data(), samples.live.data(), count, pair, right);
+        WeightedSums(columns.data(), 2, used.data(), samples.live.data(), count, pair, right);
         normal(0, 0) = pair(0, 0);
         normal(0, 4) = normal(4, 0) = pair(0, 1);
         normal(4, 4) = pair(1, 1);
@@ -186,7 +185,7 @@ bool FitLight(const LevelModel& model, const Blend& reference, const Samples& sa
     }
     const std::array<const float*, 5> columns = {rows[0].data(), rows[1].data(), rows[2].data(),
                                                  rows[3].data(), rows[4].data()};
-    WeightedSums(columns.data(), terms, used.data(), samples.live.data(), count, normal, rhs);
+    WeightedSums(columns.data(), 5, used.data(), samples.live.data(), count, normal, rhs);
     for (int a = 0; a < 5; ++a)
         for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
     // Where the uneven light cannot be told apart from what changed, one gain for all.
@@ -284,8 +283,8 @@ bool SettleLight(const LevelModel& model, const Blend& reference, const Samples&
     // reference value. A quarter of the picture changed moves it little, wherever that quarter
     // lies. The ratio of the median values would not do: a dark figure over the bright half of
     // a plain scene pulls it far below the gain, and a least squares start follows such a figure
-    // to a gain below zero. Points where the reference is nearly black tell no ratio; every fourth point of a
-    // large set tells the median as well.
+    // to a gain below zero. Points where the reference is nearly black tell no ratio; every
+    // fourth point of a large set tells the median as well.
     const size_t stride = samples.state.size() > 2000 ? 4 : 1;
     thread_local std::vector<float> ratios;
     ratios.clear();

@@ -20,6 +20,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
+#include "imaging/alignment.h"
 #include "imaging/alignment_geometry.h"
 
 namespace alignment {
@@ -78,10 +79,6 @@ struct RefineResult {
     bool ok() const { return failure == FitFailure::None; }
 };
 
-// The light that maps live values onto the reference's: the gain's terms and the black level
-// (see alignment_fit.h). A first term of 0 says none is known.
-using LightTerms = std::array<double, 5>;
-
 // Improves warp and, for a model of several steps, blur (a position between steps,
 // 0 .. steps - 1) on live, the 8-bit live picture at model.level, clipped pixels marked 255.
 // Stops after maxIterations or when an iteration moves the centre, and the picture half way to
@@ -112,9 +109,9 @@ struct Agreement {
     // or a screen does, and nearly all of the rest agrees; a scene that is not the reference
     // disagrees in scattered places.
     bool onePlace = false;
-    double share = 0.0;      // of the usable points, those that agree
-    double outside = 0.0;    // of all points, those outside the live picture
-    double clipped = 0.0;    // of the points inside, those on clipped pixels
+    double share = 0.0;    // of the usable points, those that agree
+    double outside = 0.0;  // of all points, those outside the live picture
+    double clipped = 0.0;  // of the points inside, those on clipped pixels
 };
 Agreement Judge(const LevelModel& model, const cv::Mat& live, const Warp& warp, double blur = 0.0);
 
