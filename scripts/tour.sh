@@ -26,6 +26,20 @@ shot() {
 window_shot() {
     import -window "$2" "$OUTDIR/window-$1.png"
 }
+# Moves a window to X Y, pulled back as far as its size allows to lie within the screen (the
+# layout is made for the test server's wide screen; a laptop's is smaller): place WINDOW X Y.
+place() {
+    local screen_w screen_h key value w=0 h=0
+    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    while IFS='=' read -r key value; do
+        case $key in
+            WIDTH) w=$value ;;
+            HEIGHT) h=$value ;;
+        esac
+    done < <(xdotool getwindowgeometry --shell "$1")
+    xdotool windowmove "$1" "$(( $2 + w > screen_w ? (screen_w > w ? screen_w - w : 0) : $2 ))" \
+        "$(( $3 + h > screen_h ? (screen_h > h ? screen_h - h : 0) : $3 ))"
+}
 fail() {
     echo "tour: $*" >&2
     kill "$pid" 2>/dev/null || true
@@ -87,8 +101,8 @@ echo "  rr.png, rt.png"
 x11_click_control "$dialog" 2022   # Show Sample
 rr=$(x11_wait_window '^RR Sample$') || fail "no RR Sample window"
 rt=$(x11_wait_window '^RT Sample$') || fail "no RT Sample window"
-xdotool windowmove "$rr" 1320 0
-xdotool windowmove "$rt" 1320 500
+place "$rr" 1320 0
+place "$rt" 1320 500
 sleep 0.5
 shot samples
 window_shot rr-sample "$rr"
@@ -101,7 +115,7 @@ x11_key "$dialog" alt+space
 sleep 0.3
 xdotool key Down Down Return
 assistant=$(x11_wait_window '^(Alignment Assistant|정렬 도우미)$') || fail "no Alignment Assistant window"
-xdotool windowmove "$assistant" 1260 0
+place "$assistant" 1260 0
 sleep 2
 shot assistant
 window_shot assistant "$assistant"
