@@ -24,16 +24,6 @@ constexpr double kSpreads = 5.0;
 constexpr double kLeastDifference = 8.0;
 constexpr double kMostDiffering = 0.005;
 
-// The 3 x 3 Sobel gradient at (x, y), in grey levels per pixel.
-cv::Point2f Gradient(const cv::Mat& picture, int x, int y) {
-    const uchar* above = picture.ptr<uchar>(y - 1) + x;
-    const uchar* row = picture.ptr<uchar>(y) + x;
-    const uchar* below = picture.ptr<uchar>(y + 1) + x;
-    const int gx = (above[1] - above[-1]) + 2 * (row[1] - row[-1]) + (below[1] - below[-1]);
-    const int gy = (below[-1] - above[-1]) + 2 * (below[0] - above[0]) + (below[1] - above[1]);
-    return {gx / 8.0f, gy / 8.0f};
-}
-
 // The sum of a[i] b[i]: four products at a time in float, gathered in double every 1024 points.
 double Dot(const float* a, const float* b, size_t count) {
     double total = 0.0;
@@ -52,43 +42,60 @@ double Dot(const float* a, const float* b, size_t count) {
 
 StillCheck::StillCheck(const cv::Mat& picture) : size_(picture.size()) {
     CV_Assert(picture.type() == CV_8UC1);
-    std::vector<cv::Point> points;
-    std::vector<cv::Point2f> gradients;
+    // The motion's rows are made as the points are chosen; the light's need the values' mean
+    // and spread, known once all are.
+    const cv::Point2d centre((picture.cols - 1) / 2.0, (picture.rows - 1) / 2.0);
+    // The 3 x 3 Sobel gradient, 8 times grey levels per pixel, so that it stays in integers.
+    constexpr int kEdgeEnergy = static_cast<int>(64 * kEdgeGradient * kEdgeGradient);
+    // At most every other pixel of every other row.
+    const size_t most = static_cast<size_t>((picture.rows / kEdgeStride) * (picture.cols / kEdgeStride));
+    offsets_.reserve(most);
+    values_.reserve(most);
+    for (int k = 0; k < 4; ++k) rows_[k].reserve(most);
+    std::vector<double> across(picture.cols);
+    for (int x = 0; x < picture.cols; ++x) across[x] = (x - centre.x) / kReadRadius;
     for (int y = kGridStride; y < picture.rows - kGridStride; y += kEdgeStride) {
+        const uchar* above = picture.ptr<uchar>(y - 1);
+        const uchar* row = picture.ptr<uchar>(y);
+        const uchar* below = picture.ptr<uchar>(y + 1);
+        const bool gridRow = y % kGridStride == 0;
+        const double qy = (y - centre.y) / kReadRadius;
         for (int x = kGridStride; x < picture.cols - kGridStride; x += kEdgeStride) {
-            const uchar value = picture.at<uchar>(y, x);
+            const uchar value = row[x];
             if (value >= kSaturated) continue;  // a clipped point shows neither motion nor light
-            const cv::Point2f gradient = Gradient(picture, x, y);
-            const bool onGrid = x % kGridStride == 0 && y % kGridStride == 0;
-            if (!onGrid && gradient.dot(gradient) < kEdgeGradient * kEdgeGradient) continue;
-            points.emplace_back(x, y);
+            const int gx = (above[x + 1] - above[x - 1]) + 2 * (row[x + 1] - row[x - 1]) +
+                           (below[x + 1] - below[x - 1]);
+            const int gy = (below[x - 1] - above[x - 1]) + 2 * (below[x] - above[x]) +
+                           (below[x + 1] - above[x + 1]);
+            const bool onGrid = gridRow && x % kGridStride == 0;
+            if (!onGrid && gx * gx + gy * gy < kEdgeEnergy) continue;
             offsets_.push_back(y * picture.cols + x);
             values_.push_back(value);
-            gradients.push_back(gradient);
+            const double dx = gx / 8.0f, dy = gy / 8.0f;
+            const double qx = across[x];
+            // The live value is the kept one moved by u: value - g.u, u = shift + roll (-qy, qx)
+            // + scale (qx, qy), all in pixels at kReadRadius; then the light's black level and
+            // gain about the mean.
+            rows_[0].push_back(static_cast<float>(-dx));
+            rows_[1].push_back(static_cast<float>(-dy));
+            rows_[2].push_back(static_cast<float>(dx * qy - dy * qx));
+            rows_[3].push_back(static_cast<float>(-(dx * qx + dy * qy)));
         }
     }
-    if (static_cast<int>(points.size()) < kFewestPoints) return;
+    const size_t count = values_.size();
+    if (static_cast<int>(count) < kFewestPoints) return;
     cv::Scalar mean, spread;
     cv::meanStdDev(values_, mean, spread);
     const double lightUnit = std::max(spread[0], 1.0);
-
-    const cv::Point2d centre((picture.cols - 1) / 2.0, (picture.rows - 1) / 2.0);
-    for (auto& run : rows_) run.reserve(points.size());
-    for (size_t i = 0; i < points.size(); ++i) {
-        const double dx = gradients[i].x, dy = gradients[i].y;
-        const double qx = (points[i].x - centre.x) / kReadRadius;
-        const double qy = (points[i].y - centre.y) / kReadRadius;
-        // The live value is the kept one moved by u: value - g.u, u = shift + roll (-qy, qx)
-        // + scale (qx, qy), all in pixels at kReadRadius; then the light's black level and gain
-        // about the mean.
-        const cv::Vec<double, kParameters> row(-dx, -dy, dx * qy - dy * qx, -(dx * qx + dy * qy),
-                                               1.0, (values_[i] - mean[0]) / lightUnit);
-        for (int k = 0; k < kParameters; ++k) rows_[k].push_back(static_cast<float>(row[k]));
-    }
+    rows_[4].assign(count, 1.0f);
+    std::array<float, 256> light;
+    for (int v = 0; v < 256; ++v) light[v] = static_cast<float>((v - mean[0]) / lightUnit);
+    rows_[5].resize(count);
+    for (size_t i = 0; i < count; ++i) rows_[5][i] = light[static_cast<int>(values_[i])];
     cv::Matx<double, kParameters, kParameters> normal;
     for (int a = 0; a < kParameters; ++a)
         for (int b = 0; b <= a; ++b)
-            normal(a, b) = normal(b, a) = Dot(rows_[a].data(), rows_[b].data(), points.size());
+            normal(a, b) = normal(b, a) = Dot(rows_[a].data(), rows_[b].data(), count);
     cv::Mat inverse;
     // A picture that does not fix the motion (too little texture) never counts as still.
     usable_ = cv::invert(cv::Mat(normal), inverse, cv::DECOMP_SVD) > 1e-9;
