@@ -47,11 +47,6 @@ StillCheck::StillCheck(const cv::Mat& picture) : size_(picture.size()) {
     const cv::Point2d centre((picture.cols - 1) / 2.0, (picture.rows - 1) / 2.0);
     // The 3 x 3 Sobel gradient, 8 times grey levels per pixel, so that it stays in integers.
     constexpr int kEdgeEnergy = static_cast<int>(64 * kEdgeGradient * kEdgeGradient);
-    // At most every other pixel of every other row.
-    const size_t most = static_cast<size_t>((picture.rows / kEdgeStride) * (picture.cols / kEdgeStride));
-    offsets_.reserve(most);
-    values_.reserve(most);
-    for (int k = 0; k < 4; ++k) rows_[k].reserve(most);
     std::vector<double> across(picture.cols);
     for (int x = 0; x < picture.cols; ++x) across[x] = (x - centre.x) / kReadRadius;
     for (int y = kGridStride; y < picture.rows - kGridStride; y += kEdgeStride) {
