@@ -130,66 +130,138 @@ void WeightedSums(const float* const* columns, int used, const float* w, const f
     }
 }
 
-template void WeightedSums<2>(const float* const*, int, const float*, const float*, size_t,
-                              cv::Matx<double, 2, 2>&, cv::Vec<double, 2>&);
-template void WeightedSums<5>(const float* const*, int, const float*, const float*, size_t,
-                              cv::Matx<double, 5, 5>&, cv::Vec<double, 5>&);
 template void WeightedSums<kMaxParameters + 1>(
     const float* const*, int, const float*, const float*, size_t,
     cv::Matx<double, kMaxParameters + 1, kMaxParameters + 1>&,
     cv::Vec<double, kMaxParameters + 1>&);
 
-bool FitLight(const LevelModel& model, const Blend& reference, const Samples& samples,
-              const std::vector<float>& weights, Light& light, bool even) {
-    // The weights of the usable points; 0 for the others. The spread of the live values, which
-    // tells a flat picture, in double precision: it is the small difference of large sums.
-    // The light's rows (Light::Row) column by column; one gain for all needs only the first
-    // and the black level's.
-    thread_local std::vector<float> used;
-    thread_local std::array<std::vector<float>, 5> rows;
-    const size_t count = samples.state.size();
-    used.resize(count);
-    for (std::vector<float>& column : rows) column.resize(count);
-    double sum = 0.0, mean = 0.0, square = 0.0;
-    for (size_t i = 0; i < count; ++i) {
-        const float w = samples.state[i] == kUsable && weights[i] > 0.0f ? weights[i] : 0.0f;
-        used[i] = w;
-        sum += w;
-        mean += w * samples.live[i];
-        square += static_cast<double>(w) * samples.live[i] * samples.live[i];
-        const float r = reference.Value(i);
-        rows[0][i] = r;
-        rows[4][i] = 1.0f;
-        if (even) continue;
-        const cv::Point2f u = model.units[i];
-        rows[1][i] = r * u.x;
-        rows[2][i] = r * u.y;
-        rows[3][i] = r * (u.x * u.x + u.y * u.y);
-    }
-    // A flat live picture (black, white, lens cap) has nothing to fit.
-    if (sum <= 0.0 || square / sum - (mean / sum) * (mean / sum) < 1e-3) return false;
+namespace {
+
+// The sums of the light's fit over the usable points of positive weight: its normal equations
+// (the upper triangle) and right-hand side, and the weighted spread of the live values, which
+// tells a flat picture. The light's rows (Light::Row) are made point by point as they are
+// summed; one gain for all needs only the first and the black level's. As WeightedSums does:
+// four points at a time in single precision, gathered into double every 64 points. The live
+// values enter the spread less the first one's, so that a flat picture gives exactly none.
+struct LightSums {
     cv::Matx<double, 5, 5> normal = cv::Matx<double, 5, 5>::zeros();
     cv::Vec<double, 5> rhs;
-    if (even) {
-        // The sums of the gain and the black level only, in their places of the full light's.
-        const std::array<const float*, 2> columns = {rows[0].data(), rows[4].data()};
-        cv::Matx<double, 2, 2> pair = cv::Matx<double, 2, 2>::zeros();
-        cv::Vec<double, 2> right;
-        WeightedSums(columns.data(), 2, used.data(), samples.live.data(), count, pair, right);
-        normal(0, 0) = pair(0, 0);
-        normal(0, 4) = normal(4, 0) = pair(0, 1);
-        normal(4, 4) = pair(1, 1);
-        rhs[0] = right[0];
-        rhs[4] = right[1];
-        return SolveLight(normal, rhs, 1, light);
+    double weight = 0.0, moved = 0.0, square = 0.0;  // sums of w, w d and w d^2, d = l - l0
+
+    void Add(double w, const std::array<double, 5>& row, double live, double d, int terms) {
+        weight += w;
+        moved += w * d;
+        square += w * d * d;
+        for (int a = 0; a < 5; ++a) {
+            if (a >= terms && a < 4) continue;
+            rhs[a] += w * row[a] * live;
+            for (int b = a; b < 5; ++b)
+                if (b < terms || b == 4) normal(a, b) += w * row[a] * row[b];
+        }
     }
-    const std::array<const float*, 5> columns = {rows[0].data(), rows[1].data(), rows[2].data(),
-                                                 rows[3].data(), rows[4].data()};
-    WeightedSums(columns.data(), 5, used.data(), samples.live.data(), count, normal, rhs);
+    double Variance() const { return square / weight - (moved / weight) * (moved / weight); }
+};
+
+// Where the sum of rows a and b (a <= b) lies among the upper triangle's, row by row.
+constexpr int Pair(int a, int b) {
+    return a * 5 - a * (a - 1) / 2 + (b - a);
+}
+
+template <bool even>
+LightSums SumLight(const LevelModel& model, const Blend& reference, const Samples& samples,
+                   const std::vector<float>& weights) {
+    LightSums out;
+    const size_t count = samples.state.size();
+    constexpr int terms = even ? 1 : 4;
+    const float* live = samples.live.data();
+    const float* w = weights.data();
+    const uint8_t* state = samples.state.data();
+    const float* units = &model.units.data()->x;
+    const float* lower = reference.lower->values.data();
+    const float* upper = reference.upper->values.data();
+    const float share = reference.share;
+    float first = 0.0f;
+    for (size_t i = 0; i < count; ++i)
+        if (state[i] == kUsable && w[i] > 0.0f) {
+            first = live[i];
+            break;
+        }
+    size_t i = 0;
+#if CV_SIMD128
+    constexpr size_t kBlock = 64;
+    constexpr int kPairs = 15;  // the upper triangle of five rows
+    const cv::v_float32x4 zero = cv::v_setzero_f32(), one = cv::v_setall_f32(1.0f);
+    const cv::v_float32x4 vshare = cv::v_setall_f32(share), vfirst = cv::v_setall_f32(first);
+    for (; i + kBlock <= count; i += kBlock) {
+        std::array<cv::v_float32x4, kPairs + 5 + 3> sums;
+        sums.fill(zero);
+        for (size_t j = i; j < i + kBlock; j += 4) {
+            const cv::v_uint32x4 states = cv::v_load_expand_q(state + j);
+            const cv::v_float32x4 given = cv::v_load(w + j);
+            const cv::v_float32x4 weight = cv::v_select(
+                cv::v_reinterpret_as_f32(states == cv::v_setall_u32(kUsable)) & (given > zero),
+                given, zero);
+            const cv::v_float32x4 low = cv::v_load(lower + j);
+            const cv::v_float32x4 r = low + vshare * (cv::v_load(upper + j) - low);
+            const cv::v_float32x4 target = cv::v_load(live + j);
+            std::array<cv::v_float32x4, 5> row;
+            row[0] = r;
+            row[4] = one;
+            if constexpr (!even) {
+                cv::v_float32x4 x, y;
+                cv::v_load_deinterleave(units + 2 * j, x, y);
+                row[1] = r * x;
+                row[2] = r * y;
+                row[3] = r * (x * x + y * y);
+            }
+#pragma GCC unroll 5
+            for (int a = 0; a < 5; ++a) {
+                if (a >= terms && a < 4) continue;
+                const cv::v_float32x4 weighted = weight * row[a];
+                sums[kPairs + a] = cv::v_muladd(weighted, target, sums[kPairs + a]);
+#pragma GCC unroll 5
+                for (int b = a, k = Pair(a, a); b < 5; ++b, ++k)
+                    if (b < terms || b == 4) sums[k] = cv::v_muladd(weighted, row[b], sums[k]);
+            }
+            const cv::v_float32x4 d = target - vfirst;
+            const cv::v_float32x4 wd = weight * d;
+            sums[kPairs + 5] += weight;
+            sums[kPairs + 6] += wd;
+            sums[kPairs + 7] = cv::v_muladd(wd, d, sums[kPairs + 7]);
+        }
+        int k = 0;
+        for (int a = 0; a < 5; ++a) {
+            out.rhs[a] += cv::v_reduce_sum(sums[kPairs + a]);
+            for (int b = a; b < 5; ++b) out.normal(a, b) += cv::v_reduce_sum(sums[k++]);
+        }
+        out.weight += cv::v_reduce_sum(sums[kPairs + 5]);
+        out.moved += cv::v_reduce_sum(sums[kPairs + 6]);
+        out.square += cv::v_reduce_sum(sums[kPairs + 7]);
+    }
+#endif
+    for (; i < count; ++i) {
+        if (state[i] != kUsable || !(w[i] > 0.0f)) continue;
+        const float r = lower[i] + share * (upper[i] - lower[i]);
+        const float x = units[2 * i], y = units[2 * i + 1];
+        out.Add(w[i], {r, r * x, r * y, r * (x * x + y * y), 1.0}, live[i], live[i] - first, terms);
+    }
     for (int a = 0; a < 5; ++a)
-        for (int b = 0; b < a; ++b) normal(a, b) = normal(b, a);
+        for (int b = 0; b < a; ++b) out.normal(a, b) = out.normal(b, a);
+    return out;
+}
+
+}  // namespace
+
+bool FitLight(const LevelModel& model, const Blend& reference, const Samples& samples,
+              const std::vector<float>& weights, Light& light, bool even) {
+    const LightSums sums = even ? SumLight<true>(model, reference, samples, weights)
+                                : SumLight<false>(model, reference, samples, weights);
+    // A flat live picture (black, white, lens cap) has nothing to fit.
+    if (sums.weight <= 0.0 || sums.Variance() < 1e-3) return false;
+    if (even) return SolveLight(sums.normal, sums.rhs, 1, light);
     // Where the uneven light cannot be told apart from what changed, one gain for all.
-    return SolveLight(normal, rhs, 4, light) || SolveLight(normal, rhs, 1, light);
+    return SolveLight(sums.normal, sums.rhs, 4, light) ||
+           SolveLight(sums.normal, sums.rhs, 1, light);
 }
 
 // Tukey's biweight of each usable point's residual; the residuals' spread comes from their
