@@ -10,18 +10,15 @@
 namespace alignment::fit {
 namespace {
 
-// Bilinear sample of an 8-bit picture: outside within border pixels of its edges, where filters
-// saw the edge instead of the scene; clipped where one of the four neighbours is.
-inline uint8_t Sample(const cv::Mat& picture, int border, double x, double y, float& value) {
-    if (!(x >= border && y >= border && x < picture.cols - 1 - border &&
-          y < picture.rows - 1 - border))
-        return kOutside;
+// Bilinear sample of an 8-bit picture at (x, y), which lies inside it: clipped where one of the
+// four neighbours is.
+inline uint8_t Sample(const uchar* top, size_t step, double x, double y, float& value) {
     const int x0 = static_cast<int>(x);
     const int y0 = static_cast<int>(y);
     const float fx = static_cast<float>(x - x0);
     const float fy = static_cast<float>(y - y0);
-    const uchar* top = picture.ptr<uchar>(y0) + x0;
-    const uchar* bottom = top + picture.step[0];
+    top += static_cast<size_t>(y0) * step + static_cast<size_t>(x0);
+    const uchar* bottom = top + step;
     if (std::max({top[0], top[1], bottom[0], bottom[1]}) >= kSaturated) return kClipped;
     const float upper = top[0] + fx * (top[1] - top[0]);
     const float lower = bottom[0] + fx * (bottom[1] - bottom[0]);
@@ -54,20 +51,32 @@ void SampleMoved(const LevelModel& model, const cv::Mat& live, const Warp& warp,
     const size_t count = model.points.size();
     out.live.resize(count);
     out.state.resize(count);
-    out.outside = out.clipped = out.usable = 0;
+    // Points within border pixels of the picture's edges are outside: there the filters saw the
+    // edge instead of the scene.
+    const double lowest = model.border;
+    const double rightmost = live.cols - 1 - model.border;
+    const double lowermost = live.rows - 1 - model.border;
+    const size_t step = live.step[0];
+    int counts[3] = {};
     const cv::Matx33d& h = warp.h;
-    for (size_t i = 0; i < count; ++i) {
+    auto sample = [&](size_t i, double w, double x, double y) {
+        const bool inside = w > 0.0 && x >= lowest && y >= lowest && x < rightmost && y < lowermost;
+        const uint8_t state =
+            inside ? Sample(live.data, step, x, y, out.live[i]) : uint8_t{kOutside};
+        out.state[i] = state;
+        ++counts[state];
+    };
+    size_t i = 0;
+    for (; i < count; ++i) {
         const cv::Point2f u = model.units[i];
         const double w = h(2, 0) * u.x + h(2, 1) * u.y + h(2, 2);
         const double x = (h(0, 0) * u.x + h(0, 1) * u.y + h(0, 2)) / w * perUnit + centre.x;
         const double y = (h(1, 0) * u.x + h(1, 1) * u.y + h(1, 2)) / w * perUnit + centre.y;
-        const uint8_t state =
-            w > 0.0 ? Sample(live, model.border, x, y, out.live[i]) : uint8_t{kOutside};
-        out.state[i] = state;
-        out.outside += state == kOutside;
-        out.clipped += state == kClipped;
-        out.usable += state == kUsable;
+        sample(i, w, x, y);
     }
+    out.outside = counts[kOutside];
+    out.clipped = counts[kClipped];
+    out.usable = counts[kUsable];
 }
 
 // Solves the weighted least squares of the light over the first `terms` columns of its rows
@@ -90,35 +99,59 @@ bool SolveLight(const cv::Matx<double, 5, 5>& sums, const cv::Vec<double, 5>& rh
     return light.Gain({0, 0}) > 1e-3;
 }
 
-template <int N>
-void WeightedSums(const float* const* columns, int used, const float* w, const float* e,
-                  size_t count, cv::Matx<double, N, N>& normal, cv::Vec<double, N>& rhs) {
-    constexpr size_t kBlock = 64;
-    size_t i = 0;
 #if CV_SIMD128
-    constexpr int kPairs = N * (N + 1) / 2;
+// WeightedSums' blocks of 64 points for `used` == U columns, unrolled; returns the points done.
+template <int N, int U>
+size_t SumBlocks(const float* const* columns, const float* w, const float* e, size_t count,
+                 cv::Matx<double, N, N>& normal, cv::Vec<double, N>& rhs) {
+    constexpr size_t kBlock = 64;
+    constexpr int kPairs = U * (U + 1) / 2;
+    size_t i = 0;
     for (; i + kBlock <= count; i += kBlock) {
-        std::array<cv::v_float32x4, kPairs + N> sums;
+        std::array<cv::v_float32x4, kPairs + U> sums;
         sums.fill(cv::v_setzero_f32());
         for (size_t j = i; j < i + kBlock; j += 4) {
-            std::array<cv::v_float32x4, N> row;
-            for (int a = 0; a < used; ++a) row[a] = cv::v_load(columns[a] + j);
+            std::array<cv::v_float32x4, U> row;
+#pragma GCC unroll 9
+            for (int a = 0; a < U; ++a) row[a] = cv::v_load(columns[a] + j);
             const cv::v_float32x4 weight = cv::v_load(w + j);
             const cv::v_float32x4 target = cv::v_load(e + j);
             int k = 0;
-            for (int a = 0; a < used; ++a) {
+#pragma GCC unroll 9
+            for (int a = 0; a < U; ++a) {
                 const cv::v_float32x4 weighted = weight * row[a];
                 sums[kPairs + a] = cv::v_muladd(weighted, target, sums[kPairs + a]);
-                for (int b = a; b < used; ++b, ++k)
-                    sums[k] = cv::v_muladd(weighted, row[b], sums[k]);
+#pragma GCC unroll 9
+                for (int b = a; b < U; ++b, ++k) sums[k] = cv::v_muladd(weighted, row[b], sums[k]);
             }
         }
         int k = 0;
-        for (int a = 0; a < used; ++a) {
+        for (int a = 0; a < U; ++a) {
             rhs[a] += cv::v_reduce_sum(sums[kPairs + a]);
-            for (int b = a; b < used; ++b) normal(a, b) += cv::v_reduce_sum(sums[k++]);
+            for (int b = a; b < U; ++b) normal(a, b) += cv::v_reduce_sum(sums[k++]);
         }
     }
+    return i;
+}
+
+template <int N, int U = 1>
+size_t SumBlocksOf(int used, const float* const* columns, const float* w, const float* e,
+                   size_t count, cv::Matx<double, N, N>& normal, cv::Vec<double, N>& rhs) {
+    if constexpr (U > N) {
+        return 0;
+    } else {
+        if (used == U) return SumBlocks<N, U>(columns, w, e, count, normal, rhs);
+        return SumBlocksOf<N, U + 1>(used, columns, w, e, count, normal, rhs);
+    }
+}
+#endif
+
+template <int N>
+void WeightedSums(const float* const* columns, int used, const float* w, const float* e,
+                  size_t count, cv::Matx<double, N, N>& normal, cv::Vec<double, N>& rhs) {
+    size_t i = 0;
+#if CV_SIMD128
+    i = SumBlocksOf<N>(used, columns, w, e, count, normal, rhs);
 #endif
     for (; i < count; ++i) {
         if (w[i] <= 0.0f) continue;
