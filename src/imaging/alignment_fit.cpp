@@ -310,7 +310,9 @@ namespace {
 float Middle(std::vector<float>& values, float perUnit) {
     constexpr int kBins = 256;
     auto binOf = [perUnit](float value) {
-        return std::clamp(static_cast<int>(value * perUnit), 0, kBins - 1);
+        const float scaled = value * perUnit;
+        if (!(scaled < kBins - 1)) return kBins - 1;  // NaN too
+        return scaled > 0.0f ? static_cast<int>(scaled) : 0;
     };
     std::array<int, kBins> histogram{};
     for (const float value : values) ++histogram[binOf(value)];

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <opencv2/imgproc.hpp>
+#include <random>
 #include <span>
+#include <vector>
 
+#include "imaging/alignment_fit.h"
 #include "imaging/sharpness.h"
 #include "sim/prng.h"
 #include "sim/scene.h"
@@ -237,6 +241,38 @@ TEST(Sharpness, ReadsTheFocusWindowOnly) {
     EXPECT_TRUE(std::isnan(MeasureSharpness(frame, {700, 240})));
     EXPECT_TRUE(std::isnan(MeasureSharpness(frame, {320, -40})));
     EXPECT_FALSE(std::isnan(MeasureSharpness(frame, {320, -39})));
+}
+
+// The residuals' spread is 1.4826 times the median magnitude of the usable residuals (every
+// fourth of a large set), whatever their size: ties, magnitudes past every histogram bin, a
+// single point.
+TEST(AlignmentFit, SpreadIsTheMedianOfTheUsableResiduals) {
+    namespace fit = alignment::fit;
+    std::mt19937 random(17);
+    std::normal_distribution<double> gaussian;
+    std::uniform_real_distribution<double> uniform;
+    for (const size_t count : {1u, 2u, 9u, 640u, 2001u, 4608u}) {
+        for (const double scale : {0.3, 3.0, 400.0}) {
+            fit::Samples samples;
+            std::vector<float> residuals(count);
+            samples.state.assign(count, fit::kUsable);
+            std::vector<float> expected;
+            const size_t stride = count > 2000 ? 4 : 1;
+            for (size_t i = 0; i < count; ++i) {
+                // Whole quarter grey levels make ties; some points are not usable.
+                residuals[i] = static_cast<float>(std::round(gaussian(random) * scale * 4) / 4);
+                if (count > 2 && uniform(random) < 0.2) samples.state[i] = fit::kClipped;
+                if (i % stride == 0 && samples.state[i] == fit::kUsable)
+                    expected.push_back(std::abs(residuals[i]));
+            }
+            double want = fit::kNoiseFloor;
+            if (!expected.empty()) {
+                std::sort(expected.begin(), expected.end());
+                want = std::max(1.4826 * expected[expected.size() / 2], fit::kNoiseFloor);
+            }
+            EXPECT_EQ(fit::Spread(samples, residuals), want) << count << " points, scale " << scale;
+        }
+    }
 }
 
 }  // namespace
