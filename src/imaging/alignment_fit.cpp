@@ -59,20 +59,16 @@ void SampleMoved(const LevelModel& model, const cv::Mat& live, const Warp& warp,
     const size_t step = live.step[0];
     int counts[3] = {};
     const cv::Matx33d& h = warp.h;
-    auto sample = [&](size_t i, double w, double x, double y) {
+    for (size_t i = 0; i < count; ++i) {
+        const cv::Point2f u = model.units[i];
+        const double w = h(2, 0) * u.x + h(2, 1) * u.y + h(2, 2);
+        const double x = (h(0, 0) * u.x + h(0, 1) * u.y + h(0, 2)) / w * perUnit + centre.x;
+        const double y = (h(1, 0) * u.x + h(1, 1) * u.y + h(1, 2)) / w * perUnit + centre.y;
         const bool inside = w > 0.0 && x >= lowest && y >= lowest && x < rightmost && y < lowermost;
         const uint8_t state =
             inside ? Sample(live.data, step, x, y, out.live[i]) : uint8_t{kOutside};
         out.state[i] = state;
         ++counts[state];
-    };
-    size_t i = 0;
-    for (; i < count; ++i) {
-        const cv::Point2f u = model.units[i];
-        const double w = h(2, 0) * u.x + h(2, 1) * u.y + h(2, 2);
-        const double x = (h(0, 0) * u.x + h(0, 1) * u.y + h(0, 2)) / w * perUnit + centre.x;
-        const double y = (h(1, 0) * u.x + h(1, 1) * u.y + h(1, 2)) / w * perUnit + centre.y;
-        sample(i, w, x, y);
     }
     out.outside = counts[kOutside];
     out.clipped = counts[kClipped];
@@ -148,10 +144,6 @@ template void WeightedSums<kMaxParameters + 1>(
     cv::Matx<double, kMaxParameters + 1, kMaxParameters + 1>&,
     cv::Vec<double, kMaxParameters + 1>&);
 
-// Tukey's biweight of each usable point's residual; the residuals' spread comes from their
-// median absolute deviation, never below kNoiseFloor grey levels.
-constexpr double kTukey = 4.685;
-
 float Middle(std::vector<float>& values, float perUnit) {
     constexpr int kBins = 256;
     auto binOf = [perUnit](float value) {
@@ -183,6 +175,10 @@ double Spread(const Samples& samples, const std::vector<float>& residuals) {
     // Bins of a quarter grey level.
     return std::max(1.4826 * Middle(magnitudes, 4.0f), kNoiseFloor);
 }
+
+// Tukey's biweight of each usable point's residual; the residuals' spread comes from their
+// median absolute deviation, never below kNoiseFloor grey levels.
+constexpr double kTukey = 4.685;
 
 void RobustWeights(const Samples& samples, const std::vector<float>& residuals,
                    std::vector<float>& weights) {
