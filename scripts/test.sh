@@ -48,6 +48,9 @@ sanitizer_tests() {
     local logs=$root/$asan_build/sanitizer-logs status=0
     rm -rf "$logs"
     mkdir -p "$logs"
+    # Writable by every user, like /tmp: the GigE Vision cases run vantrel as an ordinary user,
+    # and a sanitizer that cannot open its log ends the program with status 1 and no report.
+    chmod 1777 "$logs"
     ASAN_OPTIONS="detect_leaks=1:log_path=$logs/asan" \
         LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
         UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$logs/ubsan" \
